@@ -1,0 +1,30 @@
+// The device-link state of the process: the open vendor collection of the keyboard, the lock
+// that serialises its report I/O, and the sizes of the connected model.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+
+#include "device/hid/hid_device.h"
+
+namespace vorlin {
+
+class FrameTrace;
+
+struct DeviceLink {
+    explicit DeviceLink(HidBackend& backend) : device(backend) {}
+
+    std::atomic<int> ready{0};  // 1 while a matching keyboard is open on device
+    CHidDevice device;
+    // Guards report I/O on device: held across the write and the read of one exchange so a
+    // reply always belongs to the request of the thread that holds it.
+    std::recursive_mutex ioLock;
+    // Written only by the connection monitor.
+    std::atomic<unsigned> keyMapSize{378};
+    std::atomic<unsigned> profileStride{378};
+    std::atomic<unsigned> keyCount{126};
+    // Optional frame log (hex with time stamps); null when tracing is off.
+    std::atomic<FrameTrace*> trace{nullptr};
+};
+
+}  // namespace vorlin

@@ -1,0 +1,78 @@
+// The keyboard's 64-byte command protocol: frames, the exchange primitive with its retries and
+// time-outs, and one function per command. Results: 1 done, 0 no keyboard or no reply,
+// -1 write failed, -102 refused (255), -103 refused (254), -201 bad profile number.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "device/device_link.h"
+
+namespace vorlin {
+
+constexpr size_t kFrameSize = 64;
+constexpr size_t kFramePayload = 56;
+constexpr uint8_t kReportId = 4;
+constexpr size_t kStateBlockSize = 44;
+
+enum ProtocolResult : int {
+    kDone = 1,
+    kFailed = 0,
+    kWriteFailed = -1,
+    kRefused255 = -102,
+    kRefused254 = -103,
+    kBadProfile = -201,
+};
+
+enum CommandCode : uint8_t {
+    CMD_CONFIG_BEGIN = 1,
+    CMD_CONFIG_END = 2,
+    CMD_READ_STATE = 3,
+    CMD_WRITE_STATE = 4,
+    CMD_READ_LIGHTING = 5,
+    CMD_WRITE_LIGHTING = 6,
+    CMD_READ_KEYMAP = 7,
+    CMD_WRITE_KEYMAP = 8,
+    CMD_READ_MACROS = 9,
+    CMD_WRITE_MACROS = 10,
+    CMD_11 = 11,
+    CMD_12 = 12,
+    CMD_TEST = 13,
+    CMD_14 = 14,
+    CMD_READ_DEFAULT_KEYMAP = 15,
+    CMD_READ_KEY_COLOURS = 16,
+    CMD_WRITE_KEY_COLOURS = 17,
+    CMD_ENTER_BOOT = 0xEE,
+};
+
+// Sum of bytes 3..63, modulo 65536.
+uint16_t FrameChecksum(const uint8_t* frame);
+
+int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uint8_t* reply,
+             size_t replyLength, size_t* bytesRead);
+int SendOnly(DeviceLink& link, const uint8_t* request, size_t requestLength);
+
+int ConfigBegin(DeviceLink& link);
+int ConfigEnd(DeviceLink& link);
+int ReadState(DeviceLink& link, uint8_t* block44);
+int WriteState(DeviceLink& link, const uint8_t* block44);
+int ReadLighting(DeviceLink& link, uint8_t* buffer56, int length, int offset);
+int WriteLighting(DeviceLink& link, const uint8_t* data, int length, int offset);
+int ReadKeyMap(DeviceLink& link, uint8_t* buffer, int profile);         // keyMapSize bytes
+int WriteKeyMap(DeviceLink& link, const uint8_t* image, int profile);   // keyMapSize bytes
+int ReadMacroArea(DeviceLink& link, uint8_t* buffer, unsigned count);
+int WriteMacroArea(DeviceLink& link, const uint8_t* data, unsigned count);
+int Command11(DeviceLink& link);
+int Command12(DeviceLink& link);
+int SendTest(DeviceLink& link);
+int Command14(DeviceLink& link);
+int ReadDefaultKeyMap(DeviceLink& link, uint8_t* buffer);                // keyMapSize bytes
+int ReadKeyColours(DeviceLink& link, uint8_t* buffer56, int length, int firstKey, int profile);
+// profile: the active profile of the lighting model.
+int WriteKeyColours(DeviceLink& link, const uint8_t* data, int length, int firstKey, int profile);
+int EnterBootMode(DeviceLink& link);
+// The two short forms: a 16-bit value at offset 0 through commands 5 and 6.
+int ReadShortValue(DeviceLink& link, uint16_t* value);
+int WriteShortValue(DeviceLink& link, uint16_t value);
+
+}  // namespace vorlin

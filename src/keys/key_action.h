@@ -1,0 +1,52 @@
+// A key's assignment on the PC (KeyAction, 16 bytes in images and files) and on the keyboard
+// (DeviceKeyRecord, 3 bytes per key position), and the translation between them, always made
+// against the keyboard's factory record of the position.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+
+namespace vorlin {
+
+using KeyCode = uint16_t;
+using KeyIndex = uint16_t;
+
+enum KeyActionType : uint16_t {
+    kActionDefault = 0,
+    kActionDisabled = 1,
+    kActionKey = 2,
+    kActionLaunch = 3,
+    kActionMacro = 4,
+    kActionStopMacro = 5,
+    kActionText = 6,
+    kActionMedia = 7,
+    kActionFunction = 8,
+};
+
+struct KeyAction {
+    uint16_t type = 0;
+    uint16_t extra = 0;
+    uint32_t value = 0;
+    uint32_t switchFlag = 0;
+    uint32_t reserved = 0;
+};
+constexpr size_t kKeyActionSize = 16;
+
+// Little-endian, field by field.
+void WriteKeyAction(const KeyAction& action, uint8_t* out16);
+KeyAction ReadKeyAction(const uint8_t* in16);
+
+using DeviceKeyRecord = std::array<uint8_t, 3>;  // [kind, b1, b2]
+
+// Position in the work store's macro list of a macro id (0 when not there).
+using MacroIndexOf = std::function<int(uint32_t macroId)>;
+
+KeyCode DecodeDeviceRecord(const DeviceKeyRecord& record);
+DeviceKeyRecord EncodeKeyAction(const KeyAction& action, const DeviceKeyRecord& factory,
+                                const MacroIndexOf& findMacroIndex);
+// table: 512 KeyActions, freshly reset; sets type and value of the entry the factory record names.
+void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& factory,
+                     KeyAction* table);
+
+}  // namespace vorlin

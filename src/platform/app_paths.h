@@ -1,0 +1,29 @@
+// Every file and folder the application uses, built once from the folder of the executable
+// and the user's base folders (XDG_CONFIG_HOME, XDG_DATA_HOME, XDG_RUNTIME_DIR, HOME).
+#pragma once
+
+#include <filesystem>
+
+namespace vorlin {
+
+struct AppPaths {
+    std::filesystem::path exeFolder;     // language files, Skins/, Help/ live here
+    std::filesystem::path helpFolder;    // exeFolder/Help
+    std::filesystem::path mainSkin;      // exeFolder/Skins/Main.ini
+    std::filesystem::path skinFolder;    // exeFolder/Skins
+    std::filesystem::path defaultUserColourPrefix;  // exeFolder/Skins/UserDengColor_
+    std::filesystem::path profileSkin, updateSkin, compositeSkin;
+    std::filesystem::path packageFolder;
+    std::filesystem::path daemonFile;    // exeFolder/Zentrel
+    std::filesystem::path userFolder;    // $XDG_DATA_HOME/Morvane Tesslar
+    std::filesystem::path userSettings;  // userFolder/wskb.ini
+    std::filesystem::path userColourPrefix;  // userFolder/UserDengColor_
+    std::filesystem::path registryFile;  // $XDG_CONFIG_HOME/Morvane Tesslar/registry.ini
+    std::filesystem::path settingsFile;  // $XDG_CONFIG_HOME/Vorlin_Pellix/Morvane Tesslar.ini
+    std::filesystem::path runtimeFolder; // $XDG_RUNTIME_DIR (or a private folder under /tmp)
+};
+
+// Reads the environment at the time of the call.
+AppPaths MakeAppPaths(const std::filesystem::path& exeFolder);
+
+}  // namespace vorlin
