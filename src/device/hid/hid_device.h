@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -22,7 +23,7 @@ struct HidPreparsedData;  // what the report-descriptor parser keeps for one col
 constexpr size_t kMaxHidPathChars = 259;  // longer paths are refused by Open
 
 class CHidDevice {
-public:
+  public:
     using ReaderCallback = std::function<void(const uint8_t* report, int count)>;
 
     explicit CHidDevice(HidBackend& backend);
@@ -31,7 +32,7 @@ public:
     CHidDevice& operator=(const CHidDevice&) = delete;
 
     bool Enumerate();
-    const std::string* NextPath();   // nullptr when exhausted
+    const std::string* NextPath();  // nullptr when exhausted
     const std::string* FirstPath();
     void FreePaths();
 
@@ -77,9 +78,22 @@ public:
     std::thread readerThread;
     ReaderCallback readerCallback;
 
-private:
+  private:
+    bool BuildLayout(HidReportType type, HidReportLayout& layout);
+    void ReleaseOpen();
+    std::shared_ptr<HidTransport> BeginTransfer();
+    void EndTransfer();
+    void StopReader();
+    void ReaderLoop();
+
     HidBackend& backend_;
     std::atomic<bool> readerRunning_{false};
+    std::atomic<bool> readerStop_{false};
+    // Guards handle, inFlight_ and signalsOwed_: a transfer takes its reference to the
+    // transport and counts itself in under it, so Close knows how many waiters to wake.
+    mutable std::mutex handleLock_;
+    int inFlight_ = 0;
+    int signalsOwed_ = 0;  // cancel signals we sent to our own transfers, not yet taken back
 };
 
 }  // namespace vorlin
