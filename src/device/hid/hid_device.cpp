@@ -117,6 +117,8 @@ void CHidDevice::ReleaseOpen() {
     caps = HidCaps{};
     attributes = HidAttributes{};
     input = output = feature = HidReportLayout{};
+    interfaceNumber = 0;
+    collectionNumber = 0;
 }
 
 bool CHidDevice::Reopen() {
@@ -307,8 +309,9 @@ bool CHidDevice::StartReader(ReaderCallback callback) {
     readerCallback = std::move(callback);
     readerStop_ = false;
     readerRunning_ = true;
+    size_t length = std::max<size_t>(caps.inputReportByteLength, 1);
     try {
-        readerThread = std::thread(&CHidDevice::ReaderLoop, this);
+        readerThread = std::thread(&CHidDevice::ReaderLoop, this, length);
     } catch (...) {
         readerRunning_ = false;
         return false;
@@ -316,9 +319,9 @@ bool CHidDevice::StartReader(ReaderCallback callback) {
     return true;
 }
 
-void CHidDevice::ReaderLoop() {
+void CHidDevice::ReaderLoop(size_t length) {
     // A buffer of its own: Close may release the layouts while the reader still runs.
-    std::vector<uint8_t> buffer(std::max<size_t>(caps.inputReportByteLength, 1));
+    std::vector<uint8_t> buffer(length);
     for (;;) {
         size_t n = 0;
         bool ok = !readerStop_ && ReadReport(buffer.data(), buffer.size(), &n, -1);
