@@ -10,7 +10,6 @@ namespace {
 
 constexpr size_t kPayload = 56;
 constexpr uint8_t kReportId = 4;
-constexpr size_t kLightingRecord = 42;
 
 uint16_t SumBytes3To63(const uint8_t* frame) {
     unsigned sum = 0;

@@ -266,6 +266,13 @@ uint64_t SimKeyboard::RequestsReceived() const {
     return requests_;
 }
 
+int SimKeyboard::OpenHandles(SimEndpoint endpoint) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int>(std::count_if(ports_.begin(), ports_.end(), [&](const SimPort* p) {
+        return p->endpoint_ == endpoint && !p->dead_;
+    }));
+}
+
 void SimKeyboard::RecordRequests(bool on) {
     std::lock_guard<std::mutex> guard(lock_);
     recording_ = on;

@@ -109,6 +109,7 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
 
     // Observation.
     uint64_t RequestsReceived() const;
+    int OpenHandles(SimEndpoint endpoint) const;
     void RecordRequests(bool on);
     std::vector<std::array<uint8_t, kSimReportSize>> TakeRecordedRequests();
 
