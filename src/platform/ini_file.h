@@ -10,6 +10,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vorlin {
@@ -41,6 +42,10 @@ class IniDocument {
 
     // The value as IniRead gives it; nullopt when the section or key is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The keys of the first section of that name, in file order (first of duplicates only).
+    std::vector<std::string> Keys(std::string_view section) const;
+    // The same keys with their values as Find gives them.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
     // Same rules as IniWrite.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
     std::vector<uint8_t> Serialize() const;
