@@ -16,6 +16,8 @@
 namespace vorlin {
 
 constexpr size_t kIniValueMaxChars = 259;
+// Larger files are not read (they give defaults) and never rewritten.
+constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 // Texts are UTF-8 on this side.
 // A missing file, a folder, an unreadable or oversized file all give the default. A value is cut
@@ -60,7 +62,5 @@ class IniDocument {
     std::vector<Line> lines_;
     IniEncoding encoding_ = IniEncoding::Utf8;
 };
-
-constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 }  // namespace vorlin
