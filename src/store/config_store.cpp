@@ -63,7 +63,12 @@ std::vector<uint8_t> BuildStringArea(ConfigStore& work) {
     for (int slot = 0; slot < kKeyActionSlots; ++slot) {
         const uint32_t length = work.strings.Length(slot);
         KeyAction& action = work.image->Slot(slot);
-        if (length == 0 || offset + length > size || !IsStringAction(action)) continue;
+        if (!IsStringAction(action)) continue;
+        if (length == 0 || offset + length > size) {
+            // An old offset could name another key's text once the area is rebuilt.
+            action.value = static_cast<uint32_t>(size);
+            continue;
+        }
         const size_t at = offset & ~size_t{1};
         const std::u16string& text = work.strings.Text(slot);
         for (size_t i = 0; i < text.size(); ++i) PutU16(area.data() + at + 2 * i, text[i]);

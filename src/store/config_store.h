@@ -61,7 +61,8 @@ void ClearKeyString(ConfigStore& work, int slot);
 
 // The string area of a file or snapshot, stringBytes long: slots in order, each taken when its
 // length is not 0, fits, and its key action is of type 3 or 6; the text's offset goes into that
-// key action of the work image. Throws std::bad_alloc when memory is short.
+// key action of the work image. A key action of type 3 or 6 without a text gets the offset just
+// past the area, so it loads back without one. Throws std::bad_alloc when memory is short.
 std::vector<uint8_t> BuildStringArea(ConfigStore& work);
 
 // A default image with no macros and no strings. With toWorkStore it becomes the work store's

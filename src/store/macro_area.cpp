@@ -155,12 +155,16 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
         const size_t nameAt = offset + 4 + 4 * declared;
         const size_t nameRoom = nameAt < limit ? (limit - nameAt) / 2 : 0;
         const size_t take = std::min({nameLength, size_t{kMaxMacroNameChars}, nameRoom});
-        if (take > 0) {
-            std::u16string name(take, u'\0');
-            for (size_t c = 0; c < take; ++c) name[c] = GetU16(base + nameAt + 2 * c);
+        std::u16string name;
+        for (size_t c = 0; c < take; ++c) {
+            const char16_t unit = GetU16(base + nameAt + 2 * c);
+            if (unit == 0) break;
+            name.push_back(unit);
+        }
+        if (!name.empty()) {
             r.SetName(name);
         } else {
-            std::u16string name(defaultNamePrefix);
+            name.assign(defaultNamePrefix);
             for (char ch : std::to_string(made + 1)) name.push_back(static_cast<char16_t>(ch));
             r.SetName(name);
         }

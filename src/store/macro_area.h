@@ -37,9 +37,9 @@ void EncodeMacroAction(const MacroAction& action, uint8_t* out4);
 MacroAction DecodeMacroAction(const uint8_t* in4);
 
 // Turns an area read from the keyboard into records (ids = positions + 1; macros without a
-// name get defaultNamePrefix followed by their position + 1). Everything is bounds-checked
-// against the area and the record limits: the list ends before the first macro whose block
-// lies outside the area, and counts, actions and names are cut to what the area holds and a
+// name (or an empty one) get defaultNamePrefix followed by their position + 1). Everything is
+// bounds-checked against the area and the record limits: the list ends before the first macro whose
+// block lies outside the area, and counts, actions and names are cut to what the area holds and a
 // record can take. Returns the number of records made.
 int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& records,
                     std::u16string_view defaultNamePrefix);

@@ -255,6 +255,15 @@ TEST(MacroArea, DecodeCutsWhatTheRecordsCannotHold) {
              EXPECT_EQ(r[0].Name(), u"M1");
              EXPECT_EQ(r[1].Name(), u"nnn");
          }},
+        {"name that starts with a zero",
+         [] {
+             RawArea a(1);
+             a.Block(0, 0, 2, 0, 2);
+             a.bytes[a.bytes.size() - 4] = 0;
+             a.bytes[a.bytes.size() - 3] = 0;
+             return a.Done();
+         },
+         1, [](const std::vector<MacroRecord>& r) { EXPECT_EQ(r[0].Name(), u"M1"); }},
         {"name with no room at all",
          [] {
              RawArea a(1);

@@ -86,16 +86,26 @@ TEST_F(ProfileFileTest, SaveAndLoadRoundTrip) {
     EXPECT_EQ(ReadFile(again), bytes);
 }
 
-TEST_F(ProfileFileTest, EmptySlotWritesNoTextAndKeepsItsOffset) {
+TEST_F(ProfileFileTest, EmptySlotWritesNoTextAndStaysEmpty) {
     SetText(0, 30, kActionText, u"abc");
-    work.image->tables[0][31] = KeyAction{kActionText, 0, 6, 0, 0};  // slot 31 stays empty
+    work.image->tables[0][31] = KeyAction{kActionText, 0, 0, 0, 0};  // no text: slot 31 empty
     SetText(0, 32, kActionLaunch, u"xy");
     const fs::path path = dir / "empty-slot.fwc";
     ASSERT_EQ(SaveImageFile(work, path), 1);
-    EXPECT_EQ(work.image->tables[0][31].value, 6u);
+    EXPECT_EQ(work.image->tables[0][30].value, 0u);
     EXPECT_EQ(work.image->tables[0][32].value, 8u);
-    const std::vector<uint8_t> bytes = ReadFile(path);
-    EXPECT_EQ(bytes.size(), 32832u + 8 + 6);
+    EXPECT_EQ(work.image->tables[0][31].value, 14u) << "past the area, not at another text";
+    EXPECT_EQ(ReadFile(path).size(), 32832u + 8 + 6);
+
+    // Saved and loaded again, the key still has no text and the others keep theirs.
+    for (int round = 0; round < 2; ++round) {
+        ConfigStore loaded;
+        ASSERT_EQ(LoadImageFile(loaded, path), 1);
+        EXPECT_EQ(loaded.strings.Length(31), 0u);
+        EXPECT_EQ(loaded.strings.Text(30), u"abc");
+        EXPECT_EQ(loaded.strings.Text(32), u"xy");
+        ASSERT_EQ(SaveImageFile(loaded, path), 1);
+    }
 }
 
 TEST_F(ProfileFileTest, TextsThatCannotBeTakenLeaveEmptySlots) {
