@@ -172,15 +172,19 @@ int ApplyToDevice(StoreContext& ctx, bool allProfiles) {
         maps.push_back(map);
     }
 
-    ConfigBegin(ctx.link);
-    WriteMacroArea(ctx.link, area.data(), static_cast<unsigned>(area.size()));
-    int last = kFailed;
-    for (size_t k = 0; k < profiles.size(); ++k)
-        last = WriteKeyMap(ctx.link, maps[k].data(), profiles[k]);
-    ConfigEnd(ctx.link);
+    // Every step counts: a lost begin, macro area or end leaves the keyboard with a partial
+    // configuration, so the apply must not report success. The first failure ends the writes.
+    bool ok = ConfigBegin(ctx.link) == kDone;
+    if (ok) {
+        ok = WriteMacroArea(ctx.link, area.data(), static_cast<unsigned>(area.size())) == kDone;
+    }
+    for (size_t k = 0; ok && k < profiles.size(); ++k) {
+        ok = WriteKeyMap(ctx.link, maps[k].data(), profiles[k]) == kDone;
+    }
+    ok = ConfigEnd(ctx.link) == kDone && ok;
 
     if (!withNames) ctx.prompter.Ask("EXTRA_PROFILE_SPACE_TIGHT", PromptButtons::Ok);
-    if (last != kDone) return 0;
+    if (!ok) return 0;
     ctx.writeAllProfiles = 0;
     return 1;
 }

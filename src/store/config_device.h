@@ -22,8 +22,9 @@ int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path);
 // Copies the work store into the apply store (the caller holds the work lock) and writes it.
 int SnapshotAndApply(StoreContext& ctx, bool allProfiles);
 // Writes the apply store: the macro area (without names when only that fits the keyboard's
-// capacity) and the key map of the active profile, or of all three. 1 when the last key map was
-// written; 0 otherwise, also when the active profile cannot be read (nothing is written then).
+// capacity) and the key map of the active profile, or of all three, between a begin and an end.
+// 1 when every one of those writes succeeded (writeAllProfiles is then cleared); 0 otherwise,
+// also when the active profile cannot be read (nothing is written then).
 int ApplyToDevice(StoreContext& ctx, bool allProfiles);
 
 // Replaces the work store by what the keyboard holds, through the active profile's backing file;

@@ -27,8 +27,13 @@ constexpr MouseRecord kMouseRecords[] = {
     {0xF1, 1, 1}, {0xF2, 1, 2}, {0xF3, 1, 4}, {0xF4, 5, 1}, {0xF5, 5, 0xFF},
 };
 
+// A record never holds more than 2000 actions, whatever its count says.
+uint16_t ActionsOf(const MacroRecord& r) {
+    return std::min<uint16_t>(r.actionCount, kMaxMacroActions);
+}
+
 uint32_t BlockSize(const MacroRecord& r, bool withNames) {
-    return 4 + 4u * r.actionCount + (withNames ? 2u * static_cast<uint32_t>(r.Name().size()) : 0);
+    return 4 + 4u * ActionsOf(r) + (withNames ? 2u * static_cast<uint32_t>(r.Name().size()) : 0);
 }
 
 }  // namespace
@@ -109,11 +114,12 @@ void EncodeMacroArea(const ConfigStore& store, std::span<uint8_t> buffer, bool w
         if (offset + block > size) break;  // the caller sized the buffer too small
         uint8_t* p = base + offset;
         const std::u16string_view name = r.Name();
-        PutU16(p, r.actionCount);
+        const uint16_t actions = ActionsOf(r);
+        PutU16(p, actions);
         p[2] = r.repeatCount;
         p[3] = withNames ? static_cast<uint8_t>(name.size()) : 0;
         p += 4;
-        for (int a = 0; a < r.actionCount; ++a, p += 4) EncodeMacroAction(r.actions[a], p);
+        for (int a = 0; a < actions; ++a, p += 4) EncodeMacroAction(r.actions[a], p);
         if (withNames) {
             for (char16_t c : name) {
                 PutU16(p, c);
