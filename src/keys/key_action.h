@@ -32,6 +32,7 @@ struct KeyAction {
     uint32_t reserved = 0;
 };
 constexpr size_t kKeyActionSize = 16;
+constexpr int kKeyActionTableEntries = 512;
 
 // Little-endian, field by field.
 void WriteKeyAction(const KeyAction& action, uint8_t* out16);
@@ -42,10 +43,12 @@ using DeviceKeyRecord = std::array<uint8_t, 3>;  // [kind, b1, b2]
 // Position in the work store's macro list of a macro id (0 when not there).
 using MacroIndexOf = std::function<int(uint32_t macroId)>;
 
+// The key a factory record stands for; 0 when it names none.
 KeyCode DecodeDeviceRecord(const DeviceKeyRecord& record);
 DeviceKeyRecord EncodeKeyAction(const KeyAction& action, const DeviceKeyRecord& factory,
                                 const MacroIndexOf& findMacroIndex);
-// table: 512 KeyActions, freshly reset; sets type and value of the entry the factory record names.
+// table: kKeyActionTableEntries KeyActions, freshly reset; sets type and value of the entry the
+// factory record names (nothing when the records are equal or the factory record names no key).
 void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& factory,
                      KeyAction* table);
 

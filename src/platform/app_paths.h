@@ -7,23 +7,28 @@
 namespace vorlin {
 
 struct AppPaths {
-    std::filesystem::path exeFolder;     // language files, Skins/, Help/ live here
-    std::filesystem::path helpFolder;    // exeFolder/Help
-    std::filesystem::path mainSkin;      // exeFolder/Skins/Main.ini
-    std::filesystem::path skinFolder;    // exeFolder/Skins
+    std::filesystem::path exeFolder;                // language files, Skins/, Help/ live here
+    std::filesystem::path helpFolder;               // exeFolder/Help
+    std::filesystem::path mainSkin;                 // exeFolder/Skins/Main.ini
+    std::filesystem::path skinFolder;               // exeFolder/Skins
     std::filesystem::path defaultUserColourPrefix;  // exeFolder/Skins/UserDengColor_
     std::filesystem::path profileSkin, updateSkin, compositeSkin;
     std::filesystem::path packageFolder;
-    std::filesystem::path daemonFile;    // exeFolder/Zentrel
-    std::filesystem::path userFolder;    // $XDG_DATA_HOME/Morvane Tesslar
-    std::filesystem::path userSettings;  // userFolder/wskb.ini
+    std::filesystem::path daemonFile;        // exeFolder/Zentrel
+    std::filesystem::path userFolder;        // $XDG_DATA_HOME/Morvane Tesslar
+    std::filesystem::path userSettings;      // userFolder/wskb.ini
     std::filesystem::path userColourPrefix;  // userFolder/UserDengColor_
-    std::filesystem::path registryFile;  // $XDG_CONFIG_HOME/Morvane Tesslar/registry.ini
-    std::filesystem::path settingsFile;  // $XDG_CONFIG_HOME/Vorlin_Pellix/Morvane Tesslar.ini
-    std::filesystem::path runtimeFolder; // $XDG_RUNTIME_DIR (or a private folder under /tmp)
+    std::filesystem::path registryFile;      // $XDG_CONFIG_HOME/Morvane Tesslar/registry.ini
+    std::filesystem::path settingsFile;      // $XDG_CONFIG_HOME/Vorlin_Pellix/Morvane Tesslar.ini
+    std::filesystem::path runtimeFolder;     // $XDG_RUNTIME_DIR (or a private folder under /tmp)
 };
 
-// Reads the environment at the time of the call.
+// Reads the environment at the time of the call. Relative or empty XDG values are ignored, as
+// the XDG rules ask; without HOME the user database gives the home folder.
 AppPaths MakeAppPaths(const std::filesystem::path& exeFolder);
+
+// Creates folder with mode 0700 when missing; true only when it is a real folder owned by this
+// user (its mode is tightened to 0700 if needed). For runtimeFolder before sockets and locks.
+bool EnsurePrivateFolder(const std::filesystem::path& folder);
 
 }  // namespace vorlin

@@ -4,18 +4,58 @@
 // file's encoding, and replace the file atomically.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vorlin {
 
 constexpr size_t kIniValueMaxChars = 259;
 
 // Texts are UTF-8 on this side.
+// A missing file, a folder, an unreadable or oversized file all give the default. A value is cut
+// to kIniValueMaxChars UTF-16 units; surrounding blanks and one pair of matching quotes are
+// removed, as Windows does.
 std::string IniRead(const std::filesystem::path& file, std::string_view section,
                     std::string_view key, std::string_view defaultValue);
+// Sets one value, creating the file (and its folder) when needed. Refuses (false) names or
+// values that would break the file's structure: line breaks or NUL anywhere, '=' or a leading
+// '[' / ';' in a key, ']' in a section, empty names. A value with surrounding blanks or
+// quotes is written quoted so that it reads back unchanged.
 bool IniWrite(const std::filesystem::path& file, std::string_view section, std::string_view key,
               std::string_view value);
+
+enum class IniEncoding { Utf8, Utf8Bom, Utf16LeBom };
+
+// A whole ini file in memory, for callers that read many values or rewrite one.
+class IniDocument {
+  public:
+    static IniDocument Parse(std::span<const uint8_t> bytes);
+    // nullopt when the file is missing, not a regular file, unreadable or larger than
+    // kIniMaxFileBytes.
+    static std::optional<IniDocument> Load(const std::filesystem::path& file);
+
+    // The value as IniRead gives it; nullopt when the section or key is missing.
+    std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // Same rules as IniWrite.
+    bool Set(std::string_view section, std::string_view key, std::string_view value);
+    std::vector<uint8_t> Serialize() const;
+
+    IniEncoding encoding() const { return encoding_; }
+
+  private:
+    struct Line {
+        std::string text;  // UTF-8, without its line end
+        std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
+    };
+    std::vector<Line> lines_;
+    IniEncoding encoding_ = IniEncoding::Utf8;
+};
+
+constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 }  // namespace vorlin

@@ -2,6 +2,8 @@
 // chosen language ("Lang0409.ini", "Lang0416.ini" beside the executable); "#Error" when missing.
 #pragma once
 
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -11,7 +13,19 @@ namespace vorlin {
 
 constexpr int kLanguageTable[2] = {1033, 1046};
 
+// The language chosen by the stored "LANGUAGE" value, or on first run by the system's default
+// language (then stored). 0 English, 1 Portuguese (Brazil).
 int LanguageIndex(const AppPaths& paths);
+// The same choice with the system default given, for callers and tests that know it.
+int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId);
+// 3076 becomes 1033, 4100 becomes 1046, anything else but 1033 and 1046 becomes 1033.
+uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId);
+
+// exeFolder/"Lang%04X.ini" of the table entry; an index outside the table counts as 0.
+std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex);
+
+// Each lookup reads the file; a missing file or key gives "#Error", a key with an empty value
+// gives an empty text.
 std::string LookupText(const AppPaths& paths, std::string_view key, int languageIndex);
 std::string LookupLightText(const AppPaths& paths, std::string_view key, int languageIndex);
 std::string LookupModeName(const AppPaths& paths, int mode, int languageIndex);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -78,8 +79,21 @@ public:
     ReaderCallback readerCallback;
 
 private:
+    bool BuildLayout(HidReportType type, HidReportLayout& layout);
+    void ReleaseOpen();
+    std::shared_ptr<HidTransport> BeginTransfer();
+    void EndTransfer();
+    void StopReader();
+    void ReaderLoop(size_t length);
+
     HidBackend& backend_;
     std::atomic<bool> readerRunning_{false};
+    std::atomic<bool> readerStop_{false};
+    // Guards handle, inFlight_ and signalsOwed_: a transfer takes its reference to the
+    // transport and counts itself in under it, so Close knows how many waiters to wake.
+    mutable std::mutex handleLock_;
+    int inFlight_ = 0;
+    int signalsOwed_ = 0;  // cancel signals we sent to our own transfers, not yet taken back
 };
 
 }  // namespace vorlin

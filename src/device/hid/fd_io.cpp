@@ -1,0 +1,151 @@
+// poll-based report transfers over hidraw nodes and socketpairs.
+#include "device/hid/fd_io.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace vorlin {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+int RemainingMs(bool unlimited, Clock::time_point deadline) {
+    if (unlimited) return -1;
+    auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(std::min<long long>(left, INT32_MAX)) : 0;
+}
+
+class FdTransport final : public HidTransport {
+  public:
+    FdTransport(int fd, bool numbered, std::vector<uint8_t> accepted)
+        : fd_(fd), numbered_(numbered) {
+        for (uint8_t id : accepted) accepted_[id] = true;
+        acceptAll_ = accepted.empty();
+    }
+    ~FdTransport() override {
+        if (fd_ >= 0) ::close(fd_);
+    }
+
+    bool Read(uint8_t* buf, size_t len, size_t* transferred, int timeoutMs, int cancelFd) override {
+        if (transferred) *transferred = 0;
+        if (fd_ < 0 || (!buf && len)) return false;
+        bool unlimited = timeoutMs < 0;
+        Clock::time_point deadline =
+            Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+        // Room for the id byte we may add and one byte more, to notice oversized packets.
+        uint8_t rx[kMaxFdReportBytes + 2];
+        for (;;) {
+            FdWait w = WaitForFd(fd_, POLLIN, cancelFd, RemainingMs(unlimited, deadline));
+            if (w != FdWait::Ready) return false;
+            uint8_t* dst = numbered_ ? rx : rx + 1;
+            ssize_t n = ::read(fd_, dst, kMaxFdReportBytes + 1);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+                return false;
+            }
+            if (n == 0) return false;  // peer gone
+            size_t size = static_cast<size_t>(n);
+            if (!numbered_) {
+                rx[0] = 0;
+                ++size;
+            }
+            if (!acceptAll_ && !accepted_[rx[0]]) {
+                // Another collection's report: not ours, wait on within the same deadline.
+                if (!unlimited && Clock::now() >= deadline) return false;
+                continue;
+            }
+            if (size > len) return false;
+            std::memcpy(buf, rx, size);
+            if (transferred) *transferred = size;
+            return true;
+        }
+    }
+
+    bool Write(const uint8_t* buf, size_t len, size_t* transferred, int timeoutMs,
+               int cancelFd) override {
+        if (transferred) *transferred = 0;
+        if (fd_ < 0 || !buf || len == 0) return false;
+        bool unlimited = timeoutMs < 0;
+        Clock::time_point deadline =
+            Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+        for (;;) {
+            FdWait w = WaitForFd(fd_, POLLOUT, cancelFd, RemainingMs(unlimited, deadline));
+            if (w != FdWait::Ready) return false;
+            ssize_t n = ::write(fd_, buf, len);
+            if (n < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+                return false;
+            }
+            if (transferred) *transferred = static_cast<size_t>(n);
+            return static_cast<size_t>(n) == len;
+        }
+    }
+
+  private:
+    int fd_;
+    bool numbered_;
+    bool acceptAll_ = true;
+    bool accepted_[256] = {};
+};
+
+}  // namespace
+
+int MakeCancelEvent() {
+    return ::eventfd(0, EFD_SEMAPHORE | EFD_NONBLOCK | EFD_CLOEXEC);
+}
+
+bool SignalCancelEvent(int fd, uint64_t count) {
+    if (fd < 0 || count == 0) return false;
+    for (;;) {
+        ssize_t n = ::write(fd, &count, sizeof count);
+        if (n == sizeof count) return true;
+        if (n < 0 && errno == EINTR) continue;
+        return false;
+    }
+}
+
+bool TakeCancelSignal(int fd) {
+    if (fd < 0) return false;
+    uint64_t v = 0;
+    for (;;) {
+        ssize_t n = ::read(fd, &v, sizeof v);
+        if (n == sizeof v) return true;
+        if (n < 0 && errno == EINTR) continue;
+        return false;  // EAGAIN: no signal, or another waiter took it
+    }
+}
+
+FdWait WaitForFd(int fd, short events, int cancelFd, int timeoutMs) {
+    bool unlimited = timeoutMs < 0;
+    Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+    for (;;) {
+        pollfd p[2] = {{fd, events, 0}, {cancelFd, POLLIN, 0}};
+        int r = ::poll(p, cancelFd >= 0 ? 2 : 1, RemainingMs(unlimited, deadline));
+        if (r < 0) {
+            if (errno == EINTR) continue;
+            return FdWait::Failed;
+        }
+        // Cancellation wins over a ready fd, so a signalled give-up is never ignored.
+        if (cancelFd >= 0 && (p[1].revents & POLLIN) && TakeCancelSignal(cancelFd))
+            return FdWait::Cancelled;
+        if (cancelFd >= 0 && (p[1].revents & (POLLERR | POLLNVAL))) return FdWait::Failed;
+        if (p[0].revents & POLLNVAL) return FdWait::Failed;
+        if (p[0].revents & (events | POLLHUP | POLLERR)) return FdWait::Ready;
+        if (r == 0 && !unlimited && Clock::now() >= deadline) return FdWait::TimedOut;
+        // Otherwise another waiter took the signal first, or poll woke early: wait on.
+    }
+}
+
+std::unique_ptr<HidTransport> MakeFdTransport(int fd, bool numbered,
+                                              std::vector<uint8_t> acceptedInputIds) {
+    if (fd < 0) return nullptr;
+    return std::make_unique<FdTransport>(fd, numbered, std::move(acceptedInputIds));
+}
+
+}  // namespace vorlin

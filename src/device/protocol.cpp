@@ -1,0 +1,286 @@
+// The command protocol over the shared vendor collection: framing, the exchange with its
+// retries, and the single-frame and chunked commands.
+#include "device/protocol.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <mutex>
+#include <thread>
+
+#include "device/frame_trace.h"
+
+namespace vorlin {
+namespace {
+
+constexpr int kWriteTimeoutMs = 1000;
+constexpr int kReadTimeoutMs = 300;
+constexpr int kAttempts = 4;
+constexpr auto kEndPause = std::chrono::milliseconds(10);
+constexpr size_t kStaleReplyLimit = 64;  // more than any handle can have queued
+
+inline void Trace(DeviceLink& link, FrameTrace::Event event, const uint8_t* bytes, size_t length) {
+    if (FrameTrace* trace = link.trace.load(std::memory_order_acquire)) [[unlikely]]
+        trace->Log(event, bytes, length);
+}
+
+// A reply that arrived after its exchange gave up would otherwise be taken as the answer to
+// the next request. Called with ioLock held.
+void DiscardStaleReplies(DeviceLink& link) {
+    uint8_t stale[kFrameSize];
+    size_t n = 0;
+    for (size_t i = 0; i < kStaleReplyLimit && link.device.ReadReport(stale, sizeof stale, &n, 0);
+         ++i)
+        Trace(link, FrameTrace::Event::Discarded, stale, n);
+}
+
+void StampChecksum(uint8_t* frame) {
+    uint16_t sum = FrameChecksum(frame);
+    frame[1] = static_cast<uint8_t>(sum);
+    frame[2] = static_cast<uint8_t>(sum >> 8);
+}
+
+void PutHeader(uint8_t* frame, uint8_t code, size_t length, unsigned offset) {
+    frame[0] = kReportId;
+    frame[3] = code;
+    frame[4] = static_cast<uint8_t>(length);
+    frame[5] = static_cast<uint8_t>(offset);
+    frame[6] = static_cast<uint8_t>(offset >> 8);
+    frame[7] = 0;
+}
+
+int MapStatus(const uint8_t* reply) {
+    if (reply[7] == 255) return kRefused255;
+    if (reply[7] == 254) return kRefused254;
+    return kDone;
+}
+
+// One frame, one exchange. replyData receives replyDataLength bytes from reply byte 8 on 1.
+int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
+                const uint8_t* payload, size_t payloadLength, uint8_t* replyData,
+                size_t replyDataLength, bool pauseFirst = false) {
+    if (!link.ready.load()) return kFailed;
+    uint8_t frame[kFrameSize] = {};
+    PutHeader(frame, code, length, offset);
+    if (payloadLength > 0) std::memcpy(frame + 8, payload, payloadLength);
+    StampChecksum(frame);
+    if (pauseFirst) std::this_thread::sleep_for(kEndPause);
+
+    uint8_t reply[kFrameSize] = {};
+    size_t got = 0;
+    int result = Transact(link, frame, sizeof frame, reply, sizeof reply, &got);
+    if (result != kDone) return result;
+    result = MapStatus(reply);
+    if (result == kDone && replyDataLength > 0) std::memcpy(replyData, reply + 8, replyDataLength);
+    return result;
+}
+
+enum class Size { KeyMap, Count };
+
+// Blocks longer than one frame, 56 bytes at a time from base. out: data to write; in: buffer
+// to read into. A key-map sized transfer stops with 0 if the connection (and with it the map
+// size) changes under it, so it never reaches past the caller's buffer.
+int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsigned count,
+            const uint8_t* out, uint8_t* in) {
+    const unsigned total = sizeKind == Size::KeyMap ? link.keyMapSize.load() : count;
+    if (total == 0) return kDone;
+    if (!link.ready.load()) return kFailed;
+
+    uint8_t frame[kFrameSize] = {};
+    frame[0] = kReportId;
+    frame[3] = code;
+    for (unsigned position = 0; position < total; position += kFramePayload) {
+        if (sizeKind == Size::KeyMap && link.keyMapSize.load() != total) return kFailed;
+        size_t chunk = position + kFramePayload < total ? kFramePayload : total - position;
+        unsigned offset = base + position;
+        frame[4] = static_cast<uint8_t>(chunk);
+        frame[5] = static_cast<uint8_t>(offset);
+        frame[6] = static_cast<uint8_t>(offset >> 8);
+        // Payload bytes past the chunk keep what the previous chunk left there.
+        if (out) std::memcpy(frame + 8, out + position, chunk);
+        StampChecksum(frame);
+
+        uint8_t reply[kFrameSize] = {};
+        size_t got = 0;
+        int result = Transact(link, frame, sizeof frame, reply, sizeof reply, &got);
+        if (result != kDone) return result;
+        result = MapStatus(reply);
+        if (result != kDone) return result;
+        if (in) std::memcpy(in + position, reply + 8, chunk);
+    }
+    return kDone;
+}
+
+bool ValidProfile(int profile) {
+    return profile >= 0 && profile <= 2;
+}
+
+// Offsets travel as 16 bits; anything wider would wrap onto other data.
+bool FitsOffset(long long offset) {
+    return offset >= 0 && offset <= 0xFFFF;
+}
+
+int KeyMapCommand(DeviceLink& link, uint8_t code, int profile, const uint8_t* out, uint8_t* in) {
+    if (!ValidProfile(profile)) return kBadProfile;
+    unsigned base = static_cast<unsigned>(profile) * link.profileStride.load();
+    return Chunked(link, code, base, Size::KeyMap, 0, out, in);
+}
+
+int KeyColourOffset(int firstKey, int profile) {
+    long long offset = profile * 512LL + firstKey * 3LL;
+    return firstKey >= 0 && FitsOffset(offset) ? static_cast<int>(offset) : -1;
+}
+
+}  // namespace
+
+uint16_t FrameChecksum(const uint8_t* frame) {
+    unsigned sum = 0;
+    for (size_t i = 3; i < kFrameSize; ++i) sum += frame[i];
+    return static_cast<uint16_t>(sum);
+}
+
+int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uint8_t* reply,
+             size_t replyLength, size_t* bytesRead) {
+    if (bytesRead) *bytesRead = 0;
+    if (!link.ready.load()) return kFailed;
+    uint8_t frame[kFrameSize] = {};
+    if (requestLength > 0) std::memcpy(frame, request, std::min(requestLength, kFrameSize));
+
+    // Held for the whole exchange so a reply always belongs to this thread's request.
+    std::lock_guard<std::recursive_mutex> io(link.ioLock);
+    DiscardStaleReplies(link);
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        size_t written = 0;
+        if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
+            Trace(link, FrameTrace::Event::WriteFailed, frame, kFrameSize);
+            return kWriteFailed;
+        }
+        Trace(link, FrameTrace::Event::Write, frame, kFrameSize);
+        size_t got = 0;
+        bool ok = link.device.ReadReport(reply, replyLength, &got, kReadTimeoutMs);
+        if (bytesRead) *bytesRead = got;
+        if (ok) {
+            Trace(link, FrameTrace::Event::Read, reply, got);
+            return kDone;
+        }
+        Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+    }
+    return kFailed;
+}
+
+int SendOnly(DeviceLink& link, const uint8_t* request, size_t requestLength) {
+    if (!link.ready.load()) return kFailed;
+    uint8_t frame[kFrameSize] = {};
+    if (requestLength > 0) std::memcpy(frame, request, std::min(requestLength, kFrameSize));
+    std::lock_guard<std::recursive_mutex> io(link.ioLock);
+    size_t written = 0;
+    bool ok = link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs);
+    Trace(link, ok ? FrameTrace::Event::Write : FrameTrace::Event::WriteFailed, frame, kFrameSize);
+    return ok ? kDone : kFailed;
+}
+
+int ConfigBegin(DeviceLink& link) {
+    return SingleFrame(link, CMD_CONFIG_BEGIN, 0, 0, nullptr, 0, nullptr, 0);
+}
+
+int ConfigEnd(DeviceLink& link) {
+    return SingleFrame(link, CMD_CONFIG_END, 0, 0, nullptr, 0, nullptr, 0, true);
+}
+
+int ReadState(DeviceLink& link, uint8_t* block44) {
+    return SingleFrame(link, CMD_READ_STATE, kStateBlockSize, 0, nullptr, 0, block44,
+                       kStateBlockSize);
+}
+
+int WriteState(DeviceLink& link, const uint8_t* block44) {
+    return SingleFrame(link, CMD_WRITE_STATE, kStateBlockSize, 0, block44, kStateBlockSize, nullptr,
+                       0);
+}
+
+int ReadLighting(DeviceLink& link, uint8_t* buffer56, int length, int offset) {
+    if (length < 0 || length > static_cast<int>(kFramePayload) || !FitsOffset(offset))
+        return kFailed;
+    return SingleFrame(link, CMD_READ_LIGHTING, length, offset, nullptr, 0, buffer56,
+                       kFramePayload);
+}
+
+int WriteLighting(DeviceLink& link, const uint8_t* data, int length, int offset) {
+    if (length < 1 || length > static_cast<int>(kFramePayload) || !FitsOffset(offset))
+        return kFailed;
+    return SingleFrame(link, CMD_WRITE_LIGHTING, length, offset, data, length, nullptr, 0);
+}
+
+int ReadKeyMap(DeviceLink& link, uint8_t* buffer, int profile) {
+    return KeyMapCommand(link, CMD_READ_KEYMAP, profile, nullptr, buffer);
+}
+
+int WriteKeyMap(DeviceLink& link, const uint8_t* image, int profile) {
+    return KeyMapCommand(link, CMD_WRITE_KEYMAP, profile, image, nullptr);
+}
+
+int ReadMacroArea(DeviceLink& link, uint8_t* buffer, unsigned count) {
+    if (count > 0x10000) return kFailed;
+    return Chunked(link, CMD_READ_MACROS, 0, Size::Count, count, nullptr, buffer);
+}
+
+int WriteMacroArea(DeviceLink& link, const uint8_t* data, unsigned count) {
+    if (count > 0x10000) return kFailed;
+    return Chunked(link, CMD_WRITE_MACROS, 0, Size::Count, count, data, nullptr);
+}
+
+int Command11(DeviceLink& link) {
+    return SingleFrame(link, CMD_11, 0, 0, nullptr, 0, nullptr, 0);
+}
+
+int Command12(DeviceLink& link) {
+    return SingleFrame(link, CMD_12, 0, 0, nullptr, 0, nullptr, 0, true);
+}
+
+int SendTest(DeviceLink& link) {
+    return SingleFrame(link, CMD_TEST, 0, 0, nullptr, 0, nullptr, 0);
+}
+
+int Command14(DeviceLink& link) {
+    return SingleFrame(link, CMD_14, 0, 0, nullptr, 0, nullptr, 0);
+}
+
+int ReadDefaultKeyMap(DeviceLink& link, uint8_t* buffer) {
+    return Chunked(link, CMD_READ_DEFAULT_KEYMAP, 0, Size::KeyMap, 0, nullptr, buffer);
+}
+
+int ReadKeyColours(DeviceLink& link, uint8_t* buffer56, int length, int firstKey, int profile) {
+    if (!ValidProfile(profile)) return kBadProfile;
+    int offset = KeyColourOffset(firstKey, profile);
+    if (length < 0 || length > static_cast<int>(kFramePayload) || offset < 0) return kFailed;
+    return SingleFrame(link, CMD_READ_KEY_COLOURS, length, offset, nullptr, 0, buffer56,
+                       kFramePayload);
+}
+
+int WriteKeyColours(DeviceLink& link, const uint8_t* data, int length, int firstKey, int profile) {
+    if (!ValidProfile(profile)) return kBadProfile;
+    int offset = KeyColourOffset(firstKey, profile);
+    if (length < 1 || length > static_cast<int>(kFramePayload) || offset < 0) return kFailed;
+    return SingleFrame(link, CMD_WRITE_KEY_COLOURS, length, offset, data, length, nullptr, 0);
+}
+
+int EnterBootMode(DeviceLink& link) {
+    uint8_t frame[kFrameSize] = {};
+    frame[0] = kReportId;
+    frame[3] = CMD_ENTER_BOOT;
+    frame[4] = CMD_ENTER_BOOT;
+    return SendOnly(link, frame, sizeof frame);
+}
+
+int ReadShortValue(DeviceLink& link, uint16_t* value) {
+    uint8_t data[2] = {};
+    int result = SingleFrame(link, CMD_READ_LIGHTING, 2, 0, nullptr, 0, data, sizeof data);
+    if (result == kDone && value) *value = static_cast<uint16_t>(data[0] | data[1] << 8);
+    return result;
+}
+
+int WriteShortValue(DeviceLink& link, uint16_t value) {
+    const uint8_t data[2] = {static_cast<uint8_t>(value), static_cast<uint8_t>(value >> 8)};
+    return SingleFrame(link, CMD_WRITE_LIGHTING, 2, 0, data, sizeof data, nullptr, 0);
+}
+
+}  // namespace vorlin

@@ -1,0 +1,283 @@
+// The key table and its companion tables, as data. The 256-row table is built at compile time
+// from the listed rows; every other row is empty.
+#include "keys/key_table.h"
+
+#include <utility>
+
+namespace vorlin {
+namespace {
+
+struct ListedRow {
+    int index;
+    KeyRow row;
+};
+
+// KeyIndex, {charCode, vk, displayId, label, labelKind, second VK, second usage, deviceUsage,
+//            altLabel, nameKey}
+constexpr ListedRow kListedRows[] = {
+    {1, {0x1B, 0x1B, 0x0025, "Esc", 0, 0x00, 0, 0x29, "", "IDS_KEYBOARD_ESC"}},
+    {2, {0x31, 0x31, 0x001A, "1", 2, 0x00, 0, 0x1E, "!", "IDS_KEYBOARD_1"}},
+    {3, {0x32, 0x32, 0x001B, "2", 2, 0x00, 0, 0x1F, "@", "IDS_KEYBOARD_2"}},
+    {4, {0x33, 0x33, 0x001C, "3", 2, 0x00, 0, 0x20, "#", "IDS_KEYBOARD_3"}},
+    {5, {0x34, 0x34, 0x001D, "4", 2, 0x00, 0, 0x21, "$", "IDS_KEYBOARD_4"}},
+    {6, {0x35, 0x35, 0x001E, "5", 2, 0x00, 0, 0x22, "%", "IDS_KEYBOARD_5"}},
+    {7, {0x36, 0x36, 0x001F, "6", 2, 0x00, 0, 0x23, "^", "IDS_KEYBOARD_6"}},
+    {8, {0x37, 0x37, 0x0020, "7", 2, 0x00, 0, 0x24, "&", "IDS_KEYBOARD_7"}},
+    {9, {0x38, 0x38, 0x0021, "8", 2, 0x00, 0, 0x25, "*", "IDS_KEYBOARD_8"}},
+    {10, {0x39, 0x39, 0x0022, "9", 2, 0x00, 0, 0x26, "(", "IDS_KEYBOARD_9"}},
+    {11, {0x30, 0x30, 0x0023, "0", 2, 0x00, 0, 0x27, ")", "IDS_KEYBOARD_0"}},
+    {12, {0x2D, 0xBD, 0x0029, "-", 2, 0x00, 0, 0x2D, "_", "IDS_KEYBOARD_MINUS"}},
+    {13, {0x3D, 0xBB, 0x002A, "=", 2, 0x00, 0, 0x2E, "+", "IDS_KEYBOARD_EQU"}},
+    {14, {0x90, 0x08, 0x0026, "Backspace", 0, 0x00, 0, 0x2A, "", "IDS_KEYBOARD_BS"}},
+    {15, {0x09, 0x09, 0x0027, "Tab", 0, 0x00, 0, 0x2B, "", "IDS_KEYBOARD_TAB"}},
+    {16, {0x71, 0x51, 0x0010, "Q", 1, 0x00, 0, 0x14, "q", "IDS_KEYBOARD_Q"}},
+    {17, {0x77, 0x57, 0x0016, "W", 1, 0x00, 0, 0x1A, "w", "IDS_KEYBOARD_W"}},
+    {18, {0x65, 0x45, 0x0004, "E", 1, 0x00, 0, 0x08, "e", "IDS_KEYBOARD_E"}},
+    {19, {0x72, 0x52, 0x0011, "R", 1, 0x00, 0, 0x15, "r", "IDS_KEYBOARD_R"}},
+    {20, {0x74, 0x54, 0x0013, "T", 1, 0x00, 0, 0x17, "t", "IDS_KEYBOARD_T"}},
+    {21, {0x79, 0x59, 0x0018, "Y", 1, 0x00, 0, 0x1C, "y", "IDS_KEYBOARD_Y"}},
+    {22, {0x75, 0x55, 0x0014, "U", 1, 0x00, 0, 0x18, "u", "IDS_KEYBOARD_U"}},
+    {23, {0x69, 0x49, 0x0008, "I", 1, 0x00, 0, 0x0C, "i", "IDS_KEYBOARD_I"}},
+    {24, {0x6F, 0x4F, 0x000E, "O", 1, 0x00, 0, 0x12, "o", "IDS_KEYBOARD_O"}},
+    {25, {0x70, 0x50, 0x000F, "P", 1, 0x00, 0, 0x13, "p", "IDS_KEYBOARD_P"}},
+    {26, {0x5B, 0xDB, 0x002B, "[", 2, 0x00, 0, 0x2F, "{", "IDS_KEYBOARD_SB1"}},
+    {27, {0x5D, 0xDD, 0x002C, "]", 2, 0x00, 0, 0x30, "}", "IDS_KEYBOARD_SB2"}},
+    {28, {0x0D, 0x0D, 0x0024, "Enter", 0, 0x00, 0, 0x28, "", "IDS_KEYBOARD_ENTER"}},
+    {29, {0x92, 0xA2, 0x0062, "Ctrl", 0, 0x00, 0, 0xE0, "", "IDS_KEYBOARD_LCTRL"}},
+    {30, {0x61, 0x41, 0x0000, "A", 1, 0x00, 0, 0x04, "a", "IDS_KEYBOARD_A"}},
+    {31, {0x73, 0x53, 0x0012, "S", 1, 0x00, 0, 0x16, "s", "IDS_KEYBOARD_S"}},
+    {32, {0x64, 0x44, 0x0003, "D", 1, 0x00, 0, 0x07, "d", "IDS_KEYBOARD_D"}},
+    {33, {0x66, 0x46, 0x0005, "F", 1, 0x00, 0, 0x09, "f", "IDS_KEYBOARD_F"}},
+    {34, {0x67, 0x47, 0x0006, "G", 1, 0x00, 0, 0x0A, "g", "IDS_KEYBOARD_G"}},
+    {35, {0x68, 0x48, 0x0007, "H", 1, 0x00, 0, 0x0B, "h", "IDS_KEYBOARD_H"}},
+    {36, {0x6A, 0x4A, 0x0009, "J", 1, 0x00, 0, 0x0D, "j", "IDS_KEYBOARD_J"}},
+    {37, {0x6B, 0x4B, 0x000A, "K", 1, 0x00, 0, 0x0E, "k", "IDS_KEYBOARD_K"}},
+    {38, {0x6C, 0x4C, 0x000B, "L", 1, 0x00, 0, 0x0F, "l", "IDS_KEYBOARD_L"}},
+    {39, {0x3B, 0xBA, 0x002E, ";", 2, 0x00, 0, 0x33, ":", "IDS_KEYBOARD_SEM"}},
+    {40, {0x27, 0xDE, 0x002F, "'", 2, 0x00, 0, 0x34, "\"", "IDS_KEYBOARD_QUOT"}},
+    {41, {0x60, 0xC0, 0x0030, "`", 2, 0x00, 0, 0x35, "~", "IDS_KEYBOARD_AID1"}},
+    {42, {0x91, 0xA0, 0x0063, "Shift", 0, 0x00, 0, 0xE1, "", "IDS_KEYBOARD_LSHIFT"}},
+    {43, {0x5C, 0xDC, 0x002D, "\\", 2, 0x00, 0, 0x31, "|", "IDS_KEYBOARD_AV"}},
+    {44, {0x7A, 0x5A, 0x0019, "Z", 1, 0x00, 0, 0x1D, "z", "IDS_KEYBOARD_Z"}},
+    {45, {0x78, 0x58, 0x0017, "X", 1, 0x00, 0, 0x1B, "x", "IDS_KEYBOARD_X"}},
+    {46, {0x63, 0x43, 0x0002, "C", 1, 0x00, 0, 0x06, "c", "IDS_KEYBOARD_C"}},
+    {47, {0x76, 0x56, 0x0015, "V", 1, 0x00, 0, 0x19, "v", "IDS_KEYBOARD_V"}},
+    {48, {0x62, 0x42, 0x0001, "B", 1, 0x00, 0, 0x05, "b", "IDS_KEYBOARD_B"}},
+    {49, {0x6E, 0x4E, 0x000D, "N", 1, 0x00, 0, 0x11, "n", "IDS_KEYBOARD_N"}},
+    {50, {0x6D, 0x4D, 0x000C, "M", 1, 0x00, 0, 0x10, "m", "IDS_KEYBOARD_M"}},
+    {51, {0x2C, 0xBC, 0x0031, ",", 2, 0x00, 0, 0x36, "<", "IDS_KEYBOARD_COMMA"}},
+    {52, {0x2E, 0xBE, 0x0032, ".", 2, 0x00, 0, 0x37, ">", "IDS_KEYBOARD_PER"}},
+    {53, {0x2F, 0xBF, 0x0033, "/", 2, 0x00, 0, 0x38, "?", "IDS_KEYBOARD_VIR"}},
+    {54, {0xE1, 0xA1, 0x0067, "Right Shift", 0, 0x00, 0, 0xE5, "", "IDS_KEYBOARD_RSHIFT"}},
+    {55, {0xDA, 0x6A, 0x0051, "Num *", 0, 0x00, 0, 0x55, "", "IDS_KEYBOARD_S_AST"}},
+    {56, {0x93, 0xA4, 0x0064, "Alt", 0, 0x00, 0, 0xE2, "", "IDS_KEYBOARD_LALT"}},
+    {57, {0x20, 0x20, 0x0028, "Space", 0, 0x00, 0, 0x2C, "", "IDS_KEYBOARD_SPACE"}},
+    {58, {0x8E, 0x14, 0x004E, "Caps Lock", 0, 0x00, 0, 0x39, "", "IDS_KEYBOARD_CAPS"}},
+    {59, {0x81, 0x70, 0x0034, "F1", 0, 0x00, 0, 0x3A, "", "IDS_KEYBOARD_F1"}},
+    {60, {0x82, 0x71, 0x0035, "F2", 0, 0x00, 0, 0x3B, "", "IDS_KEYBOARD_F2"}},
+    {61, {0x83, 0x72, 0x0036, "F3", 0, 0x00, 0, 0x3C, "", "IDS_KEYBOARD_F3"}},
+    {62, {0x84, 0x73, 0x0037, "F4", 0, 0x00, 0, 0x3D, "", "IDS_KEYBOARD_F4"}},
+    {63, {0x85, 0x74, 0x0038, "F5", 0, 0x00, 0, 0x3E, "", "IDS_KEYBOARD_F5"}},
+    {64, {0x86, 0x75, 0x0039, "F6", 0, 0x00, 0, 0x3F, "", "IDS_KEYBOARD_F6"}},
+    {65, {0x87, 0x76, 0x003A, "F7", 0, 0x00, 0, 0x40, "", "IDS_KEYBOARD_F7"}},
+    {66, {0x88, 0x77, 0x003B, "F8", 0, 0x00, 0, 0x41, "", "IDS_KEYBOARD_F8"}},
+    {67, {0x89, 0x78, 0x003C, "F9", 0, 0x00, 0, 0x42, "", "IDS_KEYBOARD_F9"}},
+    {68, {0x8A, 0x79, 0x003D, "F10", 0, 0x00, 0, 0x43, "", "IDS_KEYBOARD_F10"}},
+    {69, {0xA1, 0x13, 0x0041, "Pause", 0, 0x00, 0, 0x48, "", "IDS_KEYBOARD_PAUSE"}},
+    {70, {0x8F, 0x91, 0x004D, "Scroll Lock", 0, 0x00, 0, 0x47, "", "IDS_KEYBOARD_SCROLL"}},
+    {71, {0xD7, 0x67, 0x005B, "Num 7", 3, 0x24, 0, 0x5F, "Num Home", "IDS_KEYBOARD_S_7"}},
+    {72, {0xD8, 0x68, 0x005C, "Num 8", 3, 0x26, 0, 0x60, "Num Up", "IDS_KEYBOARD_S_8"}},
+    {73, {0xD9, 0x69, 0x005D, "Num 9", 3, 0x21, 0, 0x61, "Num PageUp", "IDS_KEYBOARD_S_9"}},
+    {74, {0xDC, 0x6D, 0x0052, "Num -", 0, 0x00, 0, 0x56, "", "IDS_KEYBOARD_S_MINUS"}},
+    {75, {0xD4, 0x64, 0x0058, "Num 4", 3, 0x25, 0, 0x5C, "Num Left", "IDS_KEYBOARD_S_4"}},
+    {76, {0xD5, 0x65, 0x0059, "Num 5", 3, 0x0C, 0, 0x5D, "Num 5", "IDS_KEYBOARD_S_5"}},
+    {77, {0xD6, 0x66, 0x005A, "Num 6", 3, 0x27, 0, 0x5E, "Num Right", "IDS_KEYBOARD_S_6"}},
+    {78, {0xDB, 0x6B, 0x0053, "Num +", 0, 0x00, 0, 0x57, "", "IDS_KEYBOARD_S_PLUS"}},
+    {79, {0xD1, 0x61, 0x0055, "Num 1", 3, 0x23, 0, 0x59, "Num End", "IDS_KEYBOARD_S_1"}},
+    {80, {0xD2, 0x62, 0x0056, "Num 2", 3, 0x28, 0, 0x5A, "Num Down", "IDS_KEYBOARD_S_2"}},
+    {81, {0xD3, 0x63, 0x0057, "Num 3", 3, 0x22, 0, 0x5B, "Num PageDn", "IDS_KEYBOARD_S_3"}},
+    {82, {0xD0, 0x60, 0x005E, "Num 0", 3, 0x2D, 0, 0x62, "Num Insert", "IDS_KEYBOARD_S_0"}},
+    {83, {0xDE, 0x6E, 0x005F, "Num .", 3, 0x2E, 0, 0x63, "Num Del", "IDS_KEYBOARD_S_DEL"}},
+    {84, {0xAF, 0x2C, 0x8012, "Sys Req", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_SYSREQ"}},
+    {86, {0xA6, 0xE2, 0x0060, "K45", 0, 0x00, 0, 0x64, "", "IDS_KEYBOARD_K45"}},
+    {87, {0x8B, 0x7A, 0x003E, "F11", 0, 0x00, 0, 0x44, "", "IDS_KEYBOARD_F11"}},
+    {88, {0x8C, 0x7B, 0x003F, "F12", 0, 0x00, 0, 0x45, "", "IDS_KEYBOARD_F12"}},
+    {100, {0xC3, 0x7C, 0x802D, "F13", 0, 0x00, 0, 0x00, "", ""}},
+    {112, {0xA9, 0xFF, 0x8018, "ROMA (133)", 0, 0x00, 0, 0x88, "", "IDS_KEYBOARD_ROMA"}},
+    {113, {0xAD, 0xE9, 0x8019, "KL", 0, 0x00, 0, 0x91, "", "IDS_KEYBOARD_KL"}},
+    {114, {0xAE, 0xFF, 0x801A, "KR", 0, 0x00, 0, 0x90, "", "IDS_KEYBOARD_KR"}},
+    {115, {0xAB, 0xC1, 0x8014, "K56", 0, 0x00, 0, 0x87, "", "IDS_KEYBOARD_K56"}},
+    {121, {0xA8, 0xFF, 0x8017, "CHG (132)", 0, 0x00, 0, 0x8A, "", "IDS_KEYBOARD_CHG"}},
+    {123, {0xA7, 0xEB, 0x8016, "N-CHG (131)", 0, 0x00, 0, 0x8B, "", "IDS_KEYBOARD_N_CHG"}},
+    {125, {0xAA, 0xFF, 0x8013, "K14", 0, 0x00, 0, 0x89, "", "IDS_KEYBOARD_K14"}},
+    {126, {0xAC, 0xC2, 0x8015, "K107", 0, 0x00, 0, 0x85, "", "IDS_KEYBOARD_K107"}},
+    {144, {0xB2, 0xB1, 0x8021, "Prev Track", 0, 0x00, 0, 0xD0, "", "MEDIA_PREV_TRACK_4"}},
+    {153, {0xB1, 0xB0, 0x8022, "Next Track", 0, 0x00, 0, 0xD1, "", "MEDIA_Next_TRACK_5"}},
+    {156, {0xDD, 0x0D, 0x0054, "Num Enter", 0, 0x00, 0, 0x58, "", "IDS_KEYBOARD_S_ENTER"}},
+    {157, {0xE2, 0xA3, 0x0066, "Right Ctrl", 0, 0x00, 0, 0xE4, "", "IDS_KEYBOARD_RCTRL"}},
+    {160, {0xB5, 0xAD, 0x8025, "Mute", 0, 0x00, 0, 0xCD, "", "MEDIA_MUTE_8"}},
+    {161, {0xBA, 0xB7, 0x801C, "Calc", 0, 0x00, 0, 0xC4, "", "MEDIA_CALC_17"}},
+    {162, {0xB4, 0xB3, 0x801F, "Play/Pause", 0, 0x00, 0, 0xCE, "", "MEDIA_PALY_PAUSE_2"}},
+    {164, {0xB3, 0xB2, 0x8020, "Stop Play", 0, 0x00, 0, 0xCF, "", "MEDIA_STOP_PALY_3"}},
+    {174, {0xB7, 0xAE, 0x8024, "V-", 0, 0x00, 0, 0xC1, "", "MEDIA_V_LOW_6"}},
+    {176, {0xB6, 0xAF, 0x8023, "V+", 0, 0x00, 0, 0xC0, "", "MEDIA_V_ADD_7"}},
+    {178, {0xBD, 0xAC, 0x8026, "WWW Home", 0, 0x00, 0, 0xC7, "", "MEDIA_WWW_HOME_9"}},
+    {181, {0xDF, 0x6F, 0x0050, "Num /", 0, 0x00, 0, 0x54, "", "IDS_KEYBOARD_S_VIR"}},
+    {182, {0xE1, 0xA1, 0x0067, "Right Shift", 0, 0x00, 0, 0xE5, "", "IDS_KEYBOARD_RSHIFT"}},
+    {183, {0xA0, 0x2C, 0x0040, "Print Screen", 0, 0x00, 0, 0x46, "", "IDS_KEYBOARD_PRINT"}},
+    {184, {0xE3, 0xA5, 0x0068, "Right Alt", 0, 0x00, 0, 0xE6, "", "IDS_KEYBOARD_RALT"}},
+    {197, {0x8D, 0x90, 0x004F, "Num Lock", 0, 0x00, 0, 0x53, "", "IDS_KEYBOARD_NUM"}},
+    {198, {0xB0, 0x03, 0x0042, "Break", 0, 0x00, 0, 0x48, "", "IDS_KEYBOARD_BREAK"}},
+    {199, {0x98, 0x24, 0x0045, "Home", 0, 0x00, 0, 0x4A, "", "IDS_KEYBOARD_HOME"}},
+    {200, {0x9C, 0x26, 0x0049, "↑", 0, 0x00, 0, 0x52, "", "IDS_KEYBOARD_UP"}},
+    {201, {0x9A, 0x21, 0x0047, "Page Up", 0, 0x00, 0, 0x4B, "", "IDS_KEYBOARD_PAGE_UP"}},
+    {203, {0x9E, 0x25, 0x004B, "←", 0, 0x00, 0, 0x50, "", "IDS_KEYBOARD_LEFT"}},
+    {205, {0x9F, 0x27, 0x004C, "→", 0, 0x00, 0, 0x4F, "", "IDS_KEYBOARD_RIGHT"}},
+    {207, {0x99, 0x23, 0x0046, "End", 0, 0x00, 0, 0x4D, "", "IDS_KEYBOARD_END"}},
+    {208, {0x9D, 0x28, 0x004A, "↓", 0, 0x00, 0, 0x51, "", "IDS_KEYBOARD_DOWN"}},
+    {209, {0x9B, 0x22, 0x0048, "Page Down", 0, 0x00, 0, 0x4E, "", "IDS_KEYBOARD_PAGE_DOWN"}},
+    {210, {0x96, 0x2D, 0x0043, "Insert", 0, 0x00, 0, 0x49, "", "IDS_KEYBOARD_INSERT"}},
+    {211, {0x97, 0x2E, 0x0044, "Delete", 0, 0x00, 0, 0x4C, "", "IDS_KEYBOARD_DELETE"}},
+    {219, {0x94, 0x5B, 0x0065, "Win", 0, 0x00, 0, 0xE3, "", "IDS_KEYBOARD_LWIN"}},
+    {220, {0xE4, 0x5C, 0x0069, "Right Win", 0, 0x00, 0, 0xE7, "", "IDS_KEYBOARD_RWIN"}},
+    {221, {0x95, 0x5D, 0x0061, "App", 0, 0x00, 0, 0x65, "", "IDS_KEYBOARD_APP"}},
+    {222, {0xA2, 0xFF, 0x8001, "Power", 0, 0x00, 0, 0x81, "", "IDS_KEYBOARD_POWER"}},
+    {223, {0xA3, 0x5F, 0x8002, "Sleep", 0, 0x00, 0, 0x82, "", "IDS_KEYBOARD_SLEEP"}},
+    {225, {0xF3, 0xD1, 0x006D, "Roll Up", 0, 0x00, 0, 0xF4, "", "IDS_KEYBOARD_ROLL_UP"}},
+    {226, {0xF4, 0xD2, 0x006E, "Roll Down", 0, 0x00, 0, 0xF5, "", "IDS_KEYBOARD_ROLL_DOWN"}},
+    {227, {0xA4, 0xFF, 0x8003, "Wake", 0, 0x00, 0, 0x83, "", "IDS_KEYBOARD_WAKE"}},
+    {229, {0xBC, 0xAA, 0x802C, "WWW Search", 0, 0x00, 0, 0xC6, "", "MEDIA_WWW_SEARCH_15"}},
+    {230, {0xC2, 0xAB, 0x802B, "WWW Favorite", 0, 0x00, 0, 0xCC, "", "MEDIA_WWW_FAVORITE_14"}},
+    {231, {0xC1, 0xA8, 0x8027, "WWW Refresh", 0, 0x00, 0, 0xCB, "", "MEDIA_WWW_REFRESH_10"}},
+    {232, {0xC0, 0xA9, 0x8028, "WWW Stop", 0, 0x00, 0, 0xCA, "", "MEDIA_WWW_STOP_11"}},
+    {233, {0xBF, 0xA7, 0x802A, "WWW Forward", 0, 0x00, 0, 0xC9, "", "MEDIA_WWW_FORWARD_13"}},
+    {234, {0xBE, 0xA6, 0x8029, "WWW Back", 0, 0x00, 0, 0xC8, "", "MEDIA_WWW_BACK_12"}},
+    {235, {0xBB, 0xB6, 0x801B, "My PC", 0, 0x00, 0, 0xC5, "", "MEDIA_MY_PC_16"}},
+    {236, {0xB9, 0xB4, 0x801D, "Mail", 0, 0x00, 0, 0xC3, "", "MEDIA_MAIL_18"}},
+    {237, {0xB8, 0xB5, 0x801E, "Media Player", 0, 0x00, 0, 0xC2, "", "MEDIA_PALYER_1"}},
+    {238, {0xE5, 0x88, 0x8005, "Pan Left", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_MOU_PANLEFT"}},
+    {239, {0xE6, 0x89, 0x8006, "Pan Right", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_MOU_PANRIGHT"}},
+    {240, {0xE7, 0x8A, 0x8004, "Double Click", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_MOU_DBCLICK"}},
+    {241, {0x01, 0x01, 0x006A, "Left Button", 0, 0x00, 0, 0xF1, "", "IDS_KEYBOARD_MOU_LEFT"}},
+    {242, {0x02, 0x02, 0x006B, "Right Button", 0, 0x00, 0, 0xF2, "", "IDS_KEYBOARD_MOU_RIGHT"}},
+    {243, {0x04, 0x04, 0x006C, "Middle Button", 0, 0x00, 0, 0xF3, "", "IDS_KEYBOARD_MOU_MIDDLE"}},
+    {244, {0xE8, 0x8B, 0x8007, "Zoom-", 0, 0x00, 0, 0xD2, "", "IDS_KEYBOARD_FUNC_ZOOMOUT"}},
+    {245, {0xE9, 0x8C, 0x8008, "Zoom+", 0, 0x00, 0, 0xD3, "", "IDS_KEYBOARD_FUNC_ZOOMIN"}},
+    {246, {0xEA, 0x97, 0x8009, "Copy", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_COPY"}},
+    {247, {0xEB, 0x98, 0x800A, "Cut", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_CUT"}},
+    {248, {0xEC, 0x99, 0x800B, "Paste", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_PASTE"}},
+    {249, {0xED, 0x9A, 0x800C, "Minimize", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_MINI"}},
+    {250, {0xEE, 0x9B, 0x800D, "Maximize", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_MAXI"}},
+    {251, {0xEF, 0x9C, 0x800E, "Word", 0, 0x00, 0, 0xD4, "", "IDS_KEYBOARD_FUNC_WORD"}},
+    {252, {0xF0, 0x9D, 0x800F, "Excel", 0, 0x00, 0, 0xD5, "", "IDS_KEYBOARD_FUNC_EXCEL"}},
+    {253, {0xF1, 0x9E, 0x8010, "PowerPoint", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_POWERPOINT"}},
+    {254, {0xF2, 0x9F, 0x8011, "Calendar", 0, 0x00, 0, 0x00, "", "IDS_KEYBOARD_FUNC_CALENDAR"}},
+};
+
+constexpr std::array<KeyRow, kKeyTableRows> BuildKeyTable() {
+    std::array<KeyRow, kKeyTableRows> table{};
+    for (const ListedRow& listed : kListedRows) table[listed.index] = listed.row;
+    return table;
+}
+
+constexpr std::array<KeyRow, kKeyTableRows> kKeyTable = BuildKeyTable();
+constexpr KeyRow kEmptyRow{};
+
+constexpr std::array<uint16_t, 32> kConsumerCodes = {
+    0x00E9, 0x00EA, 0x0183, 0x018A, 0x0192, 0x0194, 0x0221, 0x0223, 0x0224,
+    0x0225, 0x0226, 0x0227, 0x022A, 0x00E2, 0x00CD, 0x00B7, 0x00B6, 0x00B5,
+};
+
+constexpr std::array<VkRow, 256> BuildVkTable() {
+    std::array<VkRow, 256> vks{};
+    // The first (lowest) row of each VK wins.
+    for (int i = kKeyTableRows - 1; i >= 0; --i) {
+        const KeyRow& row = kKeyTable[i];
+        if (row.displayId == 0xFFFF) continue;
+        vks[row.vk].charCode = row.charCode;
+        vks[row.vk].keyIndex = static_cast<uint8_t>(i);
+    }
+    // Mouse buttons are not keys of a key message.
+    for (int vk : {0x01, 0x02, 0x04}) vks[vk] = VkRow{0, static_cast<uint8_t>(vk), 0};
+    // The generic modifier VKs stand for the left keys.
+    vks[0x10] = VkRow{0, 0x91, 42};
+    vks[0x11] = VkRow{0, 0x92, 29};
+    vks[0x12] = VkRow{0, 0x93, 56};
+    vks[0x2C] = VkRow{0, 0xA0, 183};  // Snapshot is Print Screen, not SysReq
+    // Host-function VKs name no key. 0x8B, 0x8C, 0x9C and 0x9D belong here too: their rows hold
+    // a device usage (0xD2..0xD5) that would otherwise be read as the KeyIndex of Insert,
+    // Delete and two empty rows.
+    for (int vk :
+         {0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F}) {
+        vks[vk].keyIndex = 0;
+    }
+    vks[0xFF] = VkRow{};
+    return vks;
+}
+
+constexpr std::array<VkRow, 256> kVkTable = BuildVkTable();
+
+constexpr std::array<MediaEntry, kMediaCount> kMediaList = {{
+    {0x16D, 0x0183},  // Media Player
+    {0x122, 0x00CD},  // Play/Pause
+    {0x124, 0x00B7},  // Stop
+    {0x110, 0x00B6},  // previous track
+    {0x119, 0x00B5},  // next track
+    {0x12E, 0x00EA},  // volume down
+    {0x130, 0x00E9},  // volume up
+    {0x120, 0x00E2},  // Mute
+    {0x132, 0x0223},  // browser home
+    {0x167, 0x0227},  // refresh
+    {0x168, 0x0226},  // stop
+    {0x16A, 0x0224},  // back
+    {0x169, 0x0225},  // forward
+    {0x166, 0x022A},  // favourites
+    {0x165, 0x0221},  // search
+    {0x16B, 0x0194},  // My Computer
+    {0x121, 0x0192},  // calculator
+    {0x16C, 0x018A},  // mail
+}};
+
+constexpr const char* kFunctionNameKeys[kFunctionCount] = {
+    "FUNC_KEY_DESC1", "FUNC_KEY_DESC2",  "FUNC_KEY_DESC3",  "FUNC_KEY_DESC4",
+    "FUNC_KEY_DESC5", "FUNC_KEY_DESC6",  "FUNC_KEY_DESC7",  "FUNC_KEY_DESC8",
+    "FUNC_KEY_DESC9", "FUNC_KEY_DESC10", "FUNC_KEY_DESC11",
+};
+
+constexpr std::array<MouseEntry, kMouseCount> kMouseList = {{
+    {"IDS_KEYBOARD_MOU_LEFT", 0x171},
+    {"IDS_KEYBOARD_MOU_RIGHT", 0x172},
+    {"IDS_KEYBOARD_MOU_MIDDLE", 0x173},
+    {"IDS_KEYBOARD_ROLL_UP", 0x161},
+    {"IDS_KEYBOARD_ROLL_DOWN", 0x162},
+}};
+
+}  // namespace
+
+const std::array<KeyRow, kKeyTableRows>& KeyTable() {
+    return kKeyTable;
+}
+
+const KeyRow& KeyRowAt(KeyIndex index) {
+    return index < kKeyTableRows ? kKeyTable[index] : kEmptyRow;
+}
+
+const std::array<uint16_t, 32>& ConsumerCodeTable() {
+    return kConsumerCodes;
+}
+const std::array<VkRow, 256>& VkTable() {
+    return kVkTable;
+}
+const std::array<MediaEntry, kMediaCount>& MediaList() {
+    return kMediaList;
+}
+
+const char* FunctionNameKey(int f) {
+    return (f >= 0 && f < kFunctionCount) ? kFunctionNameKeys[f] : "";
+}
+
+const std::array<MouseEntry, kMouseCount>& MouseList() {
+    return kMouseList;
+}
+
+}  // namespace vorlin

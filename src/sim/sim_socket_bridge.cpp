@@ -1,0 +1,98 @@
+// The bridge thread: requests from the socket go to the keyboard, reports from the keyboard
+// go out on the socket when the link delay says they have arrived.
+#include "sim/sim_socket_bridge.h"
+
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/prctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <optional>
+
+namespace vorlin {
+
+SimSocketBridge::SimSocketBridge(std::shared_ptr<SimPort> port, int fd)
+    : port_(std::move(port)), fd_(fd) {
+    stopFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
+    if (ok() && port_) thread_ = std::thread([this] { Run(); });
+}
+
+SimSocketBridge::~SimSocketBridge() {
+    Stop();
+}
+
+void SimSocketBridge::Stop() {
+    if (thread_.joinable()) {
+        uint64_t one = 1;
+        ssize_t n = write(stopFd_, &one, sizeof one);
+        (void)n;
+        thread_.join();
+    }
+    if (fd_ >= 0) close(fd_);
+    if (stopFd_ >= 0) close(stopFd_);
+    fd_ = stopFd_ = -1;
+}
+
+void SimSocketBridge::Run() {
+    using Clock = SimPort::Clock;
+    // Replies are due at exact instants; the default 50 us timer slack would stretch every
+    // simulated report by that much.
+    prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
+
+    std::optional<Clock::time_point> due;
+    bool serving = true;  // false once the keyboard is gone: the socket is shut down
+    uint8_t buffer[kSimReportSize * 2];
+    for (;;) {
+        pollfd fds[3] = {{stopFd_, POLLIN, 0}, {fd_, POLLIN, 0}, {port_->signalFd(), POLLIN, 0}};
+        const nfds_t count = serving ? 3 : 1;
+        timespec wait{};
+        timespec* timeout = nullptr;
+        if (serving && due) {
+            auto left = std::chrono::duration_cast<std::chrono::nanoseconds>(*due - Clock::now());
+            if (left.count() < 0) left = {};
+            wait.tv_sec = static_cast<time_t>(left.count() / 1000000000);
+            wait.tv_nsec = static_cast<long>(left.count() % 1000000000);
+            timeout = &wait;
+        }
+        if (ppoll(fds, count, timeout, nullptr) < 0 && errno != EINTR) return;
+        if (fds[0].revents) return;
+        if (!serving) continue;
+
+        if (fds[1].revents & POLLIN) {
+            ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n > 0) {
+                port_->Write(buffer, static_cast<size_t>(n));
+            } else if (n == 0) {
+                serving = false;  // the host closed its end
+                continue;
+            }
+        } else if (fds[1].revents & (POLLHUP | POLLERR)) {
+            serving = false;
+            continue;
+        }
+
+        port_->ClearSignal();
+        due.reset();
+        for (;;) {
+            size_t got = 0;
+            Clock::time_point readyAt;
+            SimPort::ReadResult r = port_->TryRead(buffer, sizeof buffer, &got, &readyAt);
+            if (r == SimPort::ReadResult::Got) {
+                // A host that does not read loses reports, as with a full hidraw buffer.
+                send(fd_, buffer, got, MSG_DONTWAIT | MSG_NOSIGNAL);
+                continue;
+            }
+            if (r == SimPort::ReadResult::NotYet) due = readyAt;
+            if (r == SimPort::ReadResult::Dead) {
+                shutdown(fd_, SHUT_RDWR);
+                serving = false;
+            }
+            break;
+        }
+    }
+}
+
+}  // namespace vorlin

@@ -1,0 +1,133 @@
+// The simulated keyboard's whole memory in a versioned little-endian file:
+// "VSIM", u16 version, u16 vendor id, u16 product id, u16 0, then six blocks (state, lighting,
+// key colours, key maps, factory map, macros), each a u32 length and its bytes.
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "platform/atomic_file.h"
+#include "sim/sim_memory.h"
+
+namespace vorlin {
+namespace {
+
+constexpr char kMagic[4] = {'V', 'S', 'I', 'M'};
+constexpr uint16_t kFileVersion = 1;
+
+void PutU16(std::vector<uint8_t>& out, uint16_t v) {
+    out.push_back(static_cast<uint8_t>(v));
+    out.push_back(static_cast<uint8_t>(v >> 8));
+}
+void PutU32(std::vector<uint8_t>& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+template <size_t N>
+void PutBlock(std::vector<uint8_t>& out, const std::array<uint8_t, N>& block, size_t length = N) {
+    PutU32(out, static_cast<uint32_t>(length));
+    out.insert(out.end(), block.begin(), block.begin() + length);
+}
+
+class Reader {
+  public:
+    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    bool U16(uint16_t& v) {
+        if (bytes_.size() - pos_ < 2) return false;
+        v = static_cast<uint16_t>(bytes_[pos_] | bytes_[pos_ + 1] << 8);
+        pos_ += 2;
+        return true;
+    }
+    bool U32(uint32_t& v) {
+        if (bytes_.size() - pos_ < 4) return false;
+        v = 0;
+        for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(bytes_[pos_ + i]) << (8 * i);
+        pos_ += 4;
+        return true;
+    }
+    bool Bytes(uint8_t* dst, size_t n) {
+        if (bytes_.size() - pos_ < n) return false;
+        std::memcpy(dst, bytes_.data() + pos_, n);
+        pos_ += n;
+        return true;
+    }
+    // A block of exactly N bytes, or up to N bytes when partial is allowed (rest zero).
+    template <size_t N>
+    bool Block(std::array<uint8_t, N>& block, bool partial, std::string* why) {
+        uint32_t length = 0;
+        if (!U32(length)) return Fail(why, "file ends inside a block header");
+        if (partial ? length > N : length != N) return Fail(why, "block has the wrong length");
+        block.fill(0);
+        if (!Bytes(block.data(), length)) return Fail(why, "file ends inside a block");
+        return true;
+    }
+    bool AtEnd() const { return pos_ == bytes_.size(); }
+    static bool Fail(std::string* why, const char* text) {
+        if (why) *why = text;
+        return false;
+    }
+
+  private:
+    const std::vector<uint8_t>& bytes_;
+    size_t pos_ = 0;
+};
+
+}  // namespace
+
+bool SaveSimMemory(const SimMemory& memory, const std::string& path, std::string* error) {
+    std::vector<uint8_t> out(std::begin(kMagic), std::end(kMagic));
+    const SimModelInfo& info = memory.info();
+    PutU16(out, kFileVersion);
+    PutU16(out, info.vendorId);
+    PutU16(out, info.productId);
+    PutU16(out, 0);
+    PutBlock(out, memory.state);
+    PutBlock(out, memory.lighting);
+    PutBlock(out, memory.keyColours);
+    PutBlock(out, memory.keyMaps);
+    PutBlock(out, memory.factoryMap);
+    // Trailing zeros of the macro memory are implied, which keeps files small.
+    size_t used = memory.macros.size();
+    while (used > 0 && memory.macros[used - 1] == 0) --used;
+    PutBlock(out, memory.macros, used);
+    if (!WriteFileAtomically(path, std::span<const uint8_t>(out))) {
+        if (error) *error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool LoadSimMemory(const std::string& path, SimMemory& memory, std::string* error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return Reader::Fail(error, "cannot open the file");
+    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
+                               std::istreambuf_iterator<char>());
+    constexpr size_t kLargest = 12 + 6 * 4 + kSimStateSize + kSimLightingSize + kSimKeyColourSize +
+                                kSimKeyMapSpace + 512 + kSimMacroSpace;
+    if (in.bad() || bytes.size() > kLargest)
+        return Reader::Fail(error, "not a simulated keyboard state file");
+
+    Reader r(bytes);
+    char magic[4];
+    if (!r.Bytes(reinterpret_cast<uint8_t*>(magic), 4) || std::memcmp(magic, kMagic, 4) != 0)
+        return Reader::Fail(error, "not a simulated keyboard state file");
+    uint16_t version = 0, vid = 0, pid = 0, reserved = 0;
+    if (!r.U16(version) || !r.U16(vid) || !r.U16(pid) || !r.U16(reserved))
+        return Reader::Fail(error, "file ends inside its header");
+    if (version != kFileVersion) return Reader::Fail(error, "unsupported state file version");
+    std::optional<SimModel> model = ModelByIds(vid, pid);
+    if (!model) return Reader::Fail(error, "unknown keyboard model in the state file");
+
+    SimMemory loaded;
+    loaded.model = *model;
+    if (!r.Block(loaded.state, false, error) || !r.Block(loaded.lighting, false, error) ||
+        !r.Block(loaded.keyColours, false, error) || !r.Block(loaded.keyMaps, false, error) ||
+        !r.Block(loaded.factoryMap, false, error) || !r.Block(loaded.macros, true, error))
+        return false;
+    if (!r.AtEnd()) return Reader::Fail(error, "unexpected bytes after the last block");
+    if (loaded.state[kStateActiveProfile] > 2)
+        return Reader::Fail(error, "active profile out of range");
+    memory = loaded;
+    return true;
+}
+
+}  // namespace vorlin

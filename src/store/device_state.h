@@ -1,0 +1,36 @@
+// The keyboard's device state block: active hardware profile, macro capacity and the lighting
+// modes it offers, in the order the mode list shows them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+#include "device/device_link.h"
+#include "device/protocol.h"
+
+namespace vorlin {
+
+constexpr int kOfferedModeSlots = 32;
+constexpr int kStateActiveProfile = 10;
+constexpr int kStateMacroCapacity = 11;
+constexpr int kStateFirstMode = 12;
+
+struct DeviceStateBlock {
+    // Bytes 0..9 mean nothing to us and go back to the keyboard unchanged.
+    std::array<uint8_t, kStateBlockSize> bytes{};
+
+    int activeProfile() const { return bytes[kStateActiveProfile]; }
+    unsigned macroCapacity() const { return bytes[kStateMacroCapacity]; }
+    // Each non-zero byte is a mode number; zero marks an empty slot.
+    std::span<const uint8_t, kOfferedModeSlots> offeredModes() const {
+        return std::span<const uint8_t, kOfferedModeSlots>(bytes.data() + kStateFirstMode,
+                                                           kOfferedModeSlots);
+    }
+    void ClearOfferedModes();
+};
+
+// Clears the offered modes first, so a failed read leaves none. Returns ReadState's result.
+int ReadDeviceState(DeviceLink& link, DeviceStateBlock& block);
+
+}  // namespace vorlin

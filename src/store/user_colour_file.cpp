@@ -1,0 +1,135 @@
+// Reading and writing user-colour files through the ini reader and writer.
+#include "store/user_colour_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+
+#include "platform/atomic_file.h"
+#include "platform/ini_file.h"
+
+namespace vorlin {
+namespace {
+
+constexpr std::string_view kPresentSection = "PRESENTMODE";
+constexpr std::string_view kPresentKey = "mode";
+constexpr std::string_view kNameSection = "MODENAME";
+
+std::string ModeSection(int userMode) {
+    return "Mode" + std::to_string(userMode);
+}
+
+// Reads up to n comma-separated integers the way "%d,%d,..." does: stops at the first field
+// that is not a number and returns how many were read.
+int ParseInts(std::string_view text, int* out, int n) {
+    const char* p = text.data();
+    const char* end = p + text.size();
+    for (int i = 0; i < n; ++i) {
+        if (i > 0) {
+            if (p == end || *p != ',') return i;
+            ++p;
+        }
+        while (p != end && (*p == ' ' || *p == '\t')) ++p;
+        if (p != end && *p == '+') ++p;
+        auto [next, ec] = std::from_chars(p, end, out[i]);
+        if (ec != std::errc()) return i;
+        p = next;
+    }
+    return n;
+}
+
+int ParseInt(std::string_view text, int fallback) {
+    int value = fallback;
+    return ParseInts(text, &value, 1) == 1 ? value : fallback;
+}
+
+int Channel(int value) {
+    return std::clamp(value, 0, 255);
+}
+
+Rgb ParseRgb(std::string_view text, Rgb fallback) {
+    int c[3] = {RedOf(fallback), GreenOf(fallback), BlueOf(fallback)};
+    ParseInts(text, c, 3);
+    return MakeRgb(Channel(c[0]), Channel(c[1]), Channel(c[2]));
+}
+
+std::string FormatRgb(Rgb c) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%d,%d,%d", RedOf(c), GreenOf(c), BlueOf(c));
+    return text;
+}
+
+}  // namespace
+
+std::filesystem::path UserColourFilePath(const std::filesystem::path& prefix, int number) {
+    std::filesystem::path file = prefix;
+    file += std::to_string(number) + ".userd";
+    return file;
+}
+
+int ReadPresentMode(const std::filesystem::path& file) {
+    return ParseInt(IniRead(file, kPresentSection, kPresentKey, "0"), 0);
+}
+
+bool WritePresentMode(const std::filesystem::path& file, int userMode) {
+    return IniWrite(file, kPresentSection, kPresentKey, std::to_string(userMode));
+}
+
+std::string ReadUserModeName(const std::filesystem::path& file, int userMode) {
+    return IniRead(file, kNameSection, std::to_string(userMode), "0");
+}
+
+std::string CleanUserModeName(std::string_view name) {
+    std::string clean;
+    size_t characters = 0;
+    for (size_t i = 0; i < name.size(); ++i) {
+        unsigned char c = name[i];
+        bool continuation = (c & 0xC0) == 0x80;
+        if (!continuation && characters == kIniValueMaxChars) break;
+        if (!continuation) ++characters;
+        // A line break would end the value and start a line of its own in the file.
+        clean += c < 0x20 || c == 0x7F ? ' ' : char(c);
+    }
+    return clean;
+}
+
+bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name) {
+    return IniWrite(file, kNameSection, std::to_string(userMode), CleanUserModeName(name));
+}
+
+UserModeSettings ReadUserModeSettings(const std::filesystem::path& file, int userMode) {
+    std::string section = ModeSection(userMode);
+    UserModeSettings s;
+    s.tool = ParseInt(IniRead(file, section, "tool", "0"), 0);
+    s.baseColour = ParseRgb(IniRead(file, section, "jcolor", "0,0,0"), 0);
+    s.userColour = ParseRgb(IniRead(file, section, "color", "0,0,0"), 0);
+    return s;
+}
+
+bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
+                           const UserModeSettings& settings) {
+    std::string section = ModeSection(userMode);
+    bool ok = IniWrite(file, section, "tool", std::to_string(settings.tool));
+    ok = IniWrite(file, section, "jcolor", FormatRgb(settings.baseColour)) && ok;
+    return IniWrite(file, section, "color", FormatRgb(settings.userColour)) && ok;
+}
+
+KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition) {
+    std::string text =
+        IniRead(file, ModeSection(userMode), std::to_string(lightPosition), "255,0,0,1");
+    int v[4] = {255, 0, 0, 1};
+    ParseInts(text, v, 4);
+    return {MakeRgb(Channel(v[0]), Channel(v[1]), Channel(v[2])), v[3] != 0};
+}
+
+bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
+                    const KeyColourEntry& entry) {
+    std::string value = FormatRgb(entry.colour) + (entry.baseFlag ? ",1" : ",0");
+    return IniWrite(file, ModeSection(userMode), std::to_string(lightPosition), value);
+}
+
+bool CopyUserColourFile(const std::filesystem::path& source, const std::filesystem::path& target) {
+    return CopyFileAtomically(source, target);
+}
+
+}  // namespace vorlin

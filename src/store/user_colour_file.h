@@ -1,0 +1,54 @@
+// User-colour files: one ini file per hardware profile holding ten user modes, each with its
+// name, painting tool, base and free colour, and a colour and base flag per key light. Missing
+// files, sections and keys read as their defaults.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "store/lighting_colour.h"
+
+namespace vorlin {
+
+constexpr int kUserModes = 10;
+constexpr int kDefaultUserColourNumber = 3;  // the shipped default set
+constexpr int kToolFreeColour = 0;
+constexpr int kToolBaseColour = 1;
+constexpr Rgb kDefaultKeyColour = MakeRgb(255, 0, 0);
+
+// prefix + number + ".userd"
+std::filesystem::path UserColourFilePath(const std::filesystem::path& prefix, int number);
+
+struct UserModeSettings {
+    int tool = kToolFreeColour;
+    Rgb baseColour = 0;  // "jcolor"
+    Rgb userColour = 0;  // "color", the free colour
+};
+
+struct KeyColourEntry {
+    Rgb colour = kDefaultKeyColour;
+    bool baseFlag = true;
+};
+
+// The selected user mode. Numbers outside 0..9 come back as stored.
+int ReadPresentMode(const std::filesystem::path& file);
+bool WritePresentMode(const std::filesystem::path& file, int userMode);
+
+std::string ReadUserModeName(const std::filesystem::path& file, int userMode);
+// Names are kept to one line of at most 259 characters.
+bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name);
+std::string CleanUserModeName(std::string_view name);
+
+UserModeSettings ReadUserModeSettings(const std::filesystem::path& file, int userMode);
+bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
+                           const UserModeSettings& settings);
+
+KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition);
+bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
+                    const KeyColourEntry& entry);
+
+// Replaces the file with a copy of source in one step: on failure the file is as it was.
+bool CopyUserColourFile(const std::filesystem::path& source, const std::filesystem::path& target);
+
+}  // namespace vorlin

@@ -1,0 +1,64 @@
+// Whole-file replacement: content in place, mode kept, links followed, failures harmless.
+#include "platform/atomic_file.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "platform/temp_folder.h"
+
+namespace vorlin::testing {
+namespace {
+
+int CountEntries(const std::filesystem::path& dir) {
+    int n = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir)) ++n;
+    return n;
+}
+
+TEST(AtomicFile, ReplacesContentAndKeepsMode) {
+    TempFolder dir;
+    const auto file = dir / "f.bin";
+    ASSERT_TRUE(WriteFileAtomically(file, std::string_view("first")));
+    EXPECT_EQ(ReadBytes(file), "first");
+    ::chmod(file.c_str(), 0600);
+    const std::vector<uint8_t> bytes = {0, 1, 2, 255};
+    ASSERT_TRUE(WriteFileAtomically(file, bytes));
+    EXPECT_EQ(ReadBytes(file), std::string("\0\1\2\xFF", 4));
+    struct stat st {};
+    ::stat(file.c_str(), &st);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+    EXPECT_EQ(CountEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, WritesThroughASymbolicLink) {
+    TempFolder dir;
+    WriteBytes(dir / "real.ini", "old");
+    std::filesystem::create_symlink(dir / "real.ini", dir / "link.ini");
+    ASSERT_TRUE(WriteFileAtomically(dir / "link.ini", std::string_view("new")));
+    EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.ini"));
+    EXPECT_EQ(ReadBytes(dir / "real.ini"), "new");
+}
+
+TEST(AtomicFile, FailuresLeaveNothingBehind) {
+    TempFolder dir;
+    EXPECT_FALSE(WriteFileAtomically(dir / "no/such/folder/f", std::string_view("x")));
+    std::filesystem::create_directory(dir / "d");
+    EXPECT_FALSE(WriteFileAtomically(dir / "d", std::string_view("x")));
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "d"));
+    EXPECT_FALSE(CopyFileAtomically(dir / "missing", dir / "copy"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "copy"));
+    EXPECT_EQ(CountEntries(dir.path()), 1);
+}
+
+TEST(AtomicFile, CopiesLargeFiles) {
+    TempFolder dir;
+    std::string big(300000, '\0');
+    for (size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 31);
+    WriteBytes(dir / "src", big);
+    WriteBytes(dir / "dst", "previous");
+    ASSERT_TRUE(CopyFileAtomically(dir / "src", dir / "dst"));
+    EXPECT_EQ(ReadBytes(dir / "dst"), big);
+}
+
+}  // namespace
+}  // namespace vorlin::testing
