@@ -7,8 +7,9 @@
 #include <vector>
 
 #include "device/protocol.h"
-#include "keys/key_table.h"
+#include "keys/key_codes.h"
 #include "platform/atomic_file.h"
+#include "platform/utf.h"
 #include "skin/language.h"
 #include "store/config_bytes.h"
 #include "store/macro_area.h"

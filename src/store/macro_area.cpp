@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <string>
 
-#include "keys/key_table.h"
+#include "keys/key_codes.h"
 #include "store/config_bytes.h"
 
 namespace vorlin {

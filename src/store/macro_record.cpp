@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "platform/utf.h"
 #include "store/config_bytes.h"
 
 namespace vorlin {
@@ -14,8 +15,8 @@ std::u16string_view MacroRecord::Name() const {
 
 void MacroRecord::SetName(std::u16string_view text) {
     name.fill(0);
-    const size_t n = std::min<size_t>(text.size(), kMaxMacroNameChars);
-    std::copy_n(text.begin(), n, name.begin());
+    const std::u16string_view cut = CutUtf16(text, kMaxMacroNameChars);
+    std::copy(cut.begin(), cut.end(), name.begin());
 }
 
 void WriteMacroRecord(const MacroRecord& r, uint8_t* out) {
@@ -68,76 +69,6 @@ uint16_t SmallestFreeMacroId(const std::vector<MacroRecord>& records) {
         if (!used[id]) return id;
     }
     return 0;
-}
-
-std::u16string Utf8ToUtf16(std::string_view s) {
-    std::u16string out;
-    out.reserve(s.size());
-    size_t i = 0;
-    while (i < s.size()) {
-        const auto c = static_cast<uint8_t>(s[i]);
-        uint32_t cp = 0xFFFD;
-        size_t len = 1;
-        auto cont = [&](size_t k) {
-            return i + k < s.size() && (static_cast<uint8_t>(s[i + k]) & 0xC0) == 0x80;
-        };
-        if (c < 0x80) {
-            cp = c;
-        } else if ((c & 0xE0) == 0xC0 && cont(1)) {
-            cp = ((c & 0x1Fu) << 6) | (s[i + 1] & 0x3Fu);
-            len = 2;
-            if (cp < 0x80) cp = 0xFFFD;
-        } else if ((c & 0xF0) == 0xE0 && cont(1) && cont(2)) {
-            cp = ((c & 0x0Fu) << 12) | ((s[i + 1] & 0x3Fu) << 6) | (s[i + 2] & 0x3Fu);
-            len = 3;
-            if (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF)) cp = 0xFFFD;
-        } else if ((c & 0xF8) == 0xF0 && cont(1) && cont(2) && cont(3)) {
-            cp = ((c & 0x07u) << 18) | ((s[i + 1] & 0x3Fu) << 12) | ((s[i + 2] & 0x3Fu) << 6) |
-                 (s[i + 3] & 0x3Fu);
-            len = 4;
-            if (cp < 0x10000 || cp > 0x10FFFF) cp = 0xFFFD;
-        }
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-        i += len;
-    }
-    return out;
-}
-
-std::string Utf16ToUtf8(std::u16string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        uint32_t cp = s[i];
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-            s[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
-            ++i;
-        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
-            cp = 0xFFFD;
-        }
-        if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
-        } else if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
-        }
-    }
-    return out;
 }
 
 }  // namespace vorlin

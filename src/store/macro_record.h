@@ -51,8 +51,4 @@ bool ReadMacroRecord(const uint8_t* in, MacroRecord& record);
 // The id a new macro gets: the smallest of 1..100 no record of the list uses; 0 when none is free.
 uint16_t SmallestFreeMacroId(const std::vector<MacroRecord>& records);
 
-// Language texts arrive as UTF-8; names are UTF-16. Invalid sequences become U+FFFD.
-std::u16string Utf8ToUtf16(std::string_view text);
-std::string Utf16ToUtf8(std::u16string_view text);
-
 }  // namespace vorlin
