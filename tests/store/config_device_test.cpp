@@ -134,7 +134,11 @@ TEST_P(RoundTrip, WhatTheKeyboardHoldsComesBack) {
 }
 
 INSTANTIATE_TEST_SUITE_P(BothModels, RoundTrip,
-                         ::testing::Values(SimModel::k320F_5000, SimModel::k0C45_5004));
+                         ::testing::Values(SimModel::k320F_5000, SimModel::k0C45_5004),
+                         [](const auto& info) {
+                             return info.param == SimModel::k320F_5000 ? "Keyboard320F_5000"
+                                                                       : "Keyboard0C45_5004";
+                         });
 
 TEST(ApplyToKeyboard, OneProfileUnlessAMacroKeysUseWasDeleted) {
     test::SimStore s;
