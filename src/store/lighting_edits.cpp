@@ -97,6 +97,16 @@ void PrepareLightingPanel(LightingModel& model) {
     if (model.colourChoice < 0 || model.colourChoice >= kColourChoices) model.colourChoice = 0;
 }
 
+int LoadProfileLighting(LightingModel& model, LightingContext& ctx, int profile) {
+    model.activeProfile = profile;
+    int result = LoadLighting(model, ctx);
+    if (OffersUserColours(model)) {
+        FillUserModeList(model, ctx.paths);
+        SendUserMode(model, ctx);
+    }
+    return result;
+}
+
 int PaintKey(LightingModel& model, LightingContext& ctx, int controlId) {
     if (model.mode != kUserColourMode) return 0;
     const int position = LightPositionOf(controlId);

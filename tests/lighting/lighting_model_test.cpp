@@ -519,6 +519,24 @@ TEST_F(LightingModelTest, KeyboardResetOfUserColours) {
     EXPECT_EQ(model_.userMode, 0);
 }
 
+TEST_F(LightingModelTest, ProfileButtonsLoadThatProfilesLighting) {
+    Connect(SimModel::k320F_5000);
+    InstallDefaultUserFiles();
+    ASSERT_TRUE(WritePresentMode(UserFile(2), 4));
+    ASSERT_TRUE(WriteUserModeName(UserFile(2), 1, "Profile two"));
+    Keyboard().EditMemory([](SimMemory& m) { m.lighting[84] = 14; });
+    Record();
+    EXPECT_EQ(LoadProfileLighting(model_, Ctx(), 2), 0);
+    EXPECT_EQ(model_.activeProfile, 2);
+    EXPECT_EQ(model_.mode, 14);
+    EXPECT_EQ(model_.userMode, 4);
+    EXPECT_EQ(model_.userModeNames[1], "Profile two");
+    std::vector<Frame> colours = FramesOf(CMD_WRITE_KEY_COLOURS);
+    ASSERT_EQ(colours.size(), 8u);
+    EXPECT_EQ(colours[0].offset, 1024);
+    EXPECT_EQ(KeyboardKeyColour(2, 0), ReadKeyColour(UserFile(2), 4, 0).colour);
+}
+
 TEST_F(LightingModelTest, ModeNamesComeFromTheLanguageFile) {
     Connect(SimModel::k0C45_5004);
     std::ofstream(paths_.exeFolder / "Lang0409.ini") << "[MODE]\n1=Wave\n18=Rings\n";
