@@ -18,14 +18,16 @@ constexpr int kReadTimeoutMs = 300;
 constexpr int kAttempts = 4;
 constexpr auto kEndPause = std::chrono::milliseconds(10);
 constexpr size_t kStaleReplyLimit = 64;  // more than any handle can have queued
+// How long after a reply failed to come in time one may still turn up.
+constexpr auto kStaleReplyWindow = std::chrono::milliseconds(2000);
 
 inline void Trace(DeviceLink& link, FrameTrace::Event event, const uint8_t* bytes, size_t length) {
     if (FrameTrace* trace = link.trace.load(std::memory_order_acquire)) [[unlikely]]
         trace->Log(event, bytes, length);
 }
 
-// A reply that arrived after its exchange gave up would otherwise be taken as the answer to
-// the next request. Called with ioLock held.
+// A reply that arrived after its exchange stopped waiting for it would otherwise be taken as
+// the answer to the next request. Called with ioLock held.
 void DiscardStaleReplies(DeviceLink& link) {
     uint8_t stale[kFrameSize];
     size_t n = 0;
@@ -148,7 +150,7 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
 
     // Held for the whole exchange so a reply always belongs to this thread's request.
     std::lock_guard<std::recursive_mutex> io(link.ioLock);
-    DiscardStaleReplies(link);
+    if (std::chrono::steady_clock::now() < link.staleReplyUntil) DiscardStaleReplies(link);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         size_t written = 0;
         if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
@@ -164,6 +166,7 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
             return kDone;
         }
         Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+        link.staleReplyUntil = std::chrono::steady_clock::now() + kStaleReplyWindow;
     }
     return kFailed;
 }

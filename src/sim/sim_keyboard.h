@@ -142,8 +142,6 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
     std::vector<std::array<uint8_t, kSimReportSize>> recorded_;
 };
 
-constexpr uint8_t kSimConsumerReportId = 3;
-
 // The consumer-control input report that carries one usage (0 = released).
 std::array<uint8_t, 3> SimConsumerReport(uint16_t usage);
 
