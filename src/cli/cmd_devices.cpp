@@ -8,6 +8,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
+#include "cli/devices_all.h"
 #include "device/hid/hid_device.h"
 #include "device/hid/hidraw_backend.h"
 #include "device/hid/system_backend.h"
@@ -140,7 +141,7 @@ void AddDevicesCommand(CLI::App& app, CliSession& s, CommandAction& action) {
         "List the keyboard's HID interfaces: model, interface, collection, and which "
         "one is the vendor collection");
     sub->add_flag("--json", s.json, "Print JSON");
-    sub->callback([&s, &action] { action = [&s] { return RunDevices(s); }; });
+    AddDiagnosticsCommands(app, *sub, s, action, [&s] { return RunDevices(s); });
 }
 
 }  // namespace vorlin
