@@ -140,7 +140,7 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
     size_t n = std::min<size_t>(GetU16(base + 4), kMaxMacros);
     n = std::min(n, (limit - kMacroAreaHeaderSize) / 2);
 
-    records.resize(n);
+    records.reserve(n);
     size_t made = 0;
     for (; made < n; ++made) {
         const size_t offset = GetU16(base + kMacroAreaHeaderSize + 2 * made);
@@ -150,8 +150,7 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
         const size_t room = (limit - offset - 4) / 4;
         const size_t count = std::min({declared, size_t{kMaxMacroActions}, room});
 
-        MacroRecord& r = records[made];
-        r = MacroRecord{};
+        MacroRecord& r = records.emplace_back();
         r.repeatCount = block[2];
         r.macroId = static_cast<uint16_t>(made + 1);
         r.actionCount = static_cast<uint16_t>(count);
@@ -175,7 +174,6 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
             r.SetName(name);
         }
     }
-    records.resize(made);
     return static_cast<int>(made);
 }
 
