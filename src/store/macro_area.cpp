@@ -2,6 +2,7 @@
 #include "store/macro_area.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "keys/key_codes.h"
@@ -50,7 +51,9 @@ MacroAreaSizes MacroAreaSize(const ConfigStore& store) {
     return sizes;
 }
 
-DeviceKeyRecord MacroKeyRecord(KeyCode code) {
+namespace {
+
+DeviceKeyRecord ComputeMacroKeyRecord(KeyCode code) {
     for (const ModifierBit& m : kModifierBits) {
         if (m.code == code) return {2, 1, m.bit};
     }
@@ -71,6 +74,26 @@ DeviceKeyRecord MacroKeyRecord(KeyCode code) {
             break;
     }
     return {0, 0, 0};
+}
+
+// Every code a key table row can name, worked out once: encoding a whole area looks up each
+// action's record.
+constexpr KeyCode kCachedCodes = 1024;
+
+const std::array<DeviceKeyRecord, kCachedCodes>& MacroKeyRecords() {
+    static const auto records = [] {
+        std::array<DeviceKeyRecord, kCachedCodes> table{};
+        for (KeyCode code = 0; code < kCachedCodes; ++code)
+            table[code] = ComputeMacroKeyRecord(code);
+        return table;
+    }();
+    return records;
+}
+
+}  // namespace
+
+DeviceKeyRecord MacroKeyRecord(KeyCode code) {
+    return code < kCachedCodes ? MacroKeyRecords()[code] : ComputeMacroKeyRecord(code);
 }
 
 void EncodeMacroAction(const MacroAction& action, uint8_t* out) {
