@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <mutex>
 
 #include "device/hid/hid_device.h"
@@ -23,6 +24,9 @@ struct DeviceLink {
     std::atomic<unsigned> keyMapSize{378};
     std::atomic<unsigned> profileStride{378};
     std::atomic<unsigned> keyCount{126};
+    // Guarded by ioLock: until then a reply the keyboard sent after its exchange gave up may
+    // still arrive, so exchanges first discard whatever is waiting.
+    std::chrono::steady_clock::time_point staleReplyUntil{};
     // Optional frame log (hex with time stamps); null when tracing is off.
     std::atomic<FrameTrace*> trace{nullptr};
 };

@@ -18,14 +18,16 @@ constexpr int kReadTimeoutMs = 300;
 constexpr int kAttempts = 4;
 constexpr auto kEndPause = std::chrono::milliseconds(10);
 constexpr size_t kStaleReplyLimit = 64;  // more than any handle can have queued
+// How long after a reply failed to come in time one may still turn up.
+constexpr auto kStaleReplyWindow = std::chrono::milliseconds(2000);
 
 inline void Trace(DeviceLink& link, FrameTrace::Event event, const uint8_t* bytes, size_t length) {
     if (FrameTrace* trace = link.trace.load(std::memory_order_acquire)) [[unlikely]]
         trace->Log(event, bytes, length);
 }
 
-// A reply that arrived after its exchange gave up would otherwise be taken as the answer to
-// the next request. Called with ioLock held.
+// A reply that arrived after its exchange stopped waiting for it would otherwise be taken as
+// the answer to the next request. Called with ioLock held.
 void DiscardStaleReplies(DeviceLink& link) {
     uint8_t stale[kFrameSize];
     size_t n = 0;
@@ -59,6 +61,7 @@ int MapStatus(const uint8_t* reply) {
 int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
                 const uint8_t* payload, size_t payloadLength, uint8_t* replyData,
                 size_t replyDataLength, bool pauseFirst = false) {
+    if ((payloadLength > 0 && !payload) || (replyDataLength > 0 && !replyData)) return kFailed;
     if (!link.ready.load()) return kFailed;
     uint8_t frame[kFrameSize] = {};
     PutHeader(frame, code, length, offset);
@@ -84,6 +87,7 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
             const uint8_t* out, uint8_t* in) {
     const unsigned total = sizeKind == Size::KeyMap ? link.keyMapSize.load() : count;
     if (total == 0) return kDone;
+    if ((out == nullptr) == (in == nullptr)) return kFailed;  // no data given
     if (!link.ready.load()) return kFailed;
 
     uint8_t frame[kFrameSize] = {};
@@ -148,7 +152,7 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
 
     // Held for the whole exchange so a reply always belongs to this thread's request.
     std::lock_guard<std::recursive_mutex> io(link.ioLock);
-    DiscardStaleReplies(link);
+    if (std::chrono::steady_clock::now() < link.staleReplyUntil) DiscardStaleReplies(link);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         size_t written = 0;
         if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
@@ -164,6 +168,7 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
             return kDone;
         }
         Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+        link.staleReplyUntil = std::chrono::steady_clock::now() + kStaleReplyWindow;
     }
     return kFailed;
 }

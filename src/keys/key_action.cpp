@@ -1,6 +1,8 @@
 // KeyAction serialisation and the translation between KeyActions and device key records.
 #include "keys/key_action.h"
 
+#include <algorithm>
+
 #include "keys/key_codes.h"
 #include "keys/key_table.h"
 
@@ -173,6 +175,36 @@ void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& facto
         }
         default:
             break;
+    }
+}
+
+DeviceKeyRecord DeviceRecordAt(std::span<const uint8_t> keyMap, int position) {
+    if (position < 0 || static_cast<size_t>(position) * 3 + 3 > keyMap.size()) return {0, 0, 0};
+    const size_t at = static_cast<size_t>(position) * 3;
+    return {keyMap[at], keyMap[at + 1], keyMap[at + 2]};
+}
+
+std::vector<uint8_t> EncodeKeyMap(const KeyAction* table, std::span<const uint8_t> factoryMap,
+                                  int keyCount, const MacroIndexOf& findMacroIndex) {
+    std::vector<uint8_t> map(factoryMap.begin(), factoryMap.end());
+    const int positions = std::min<int>(keyCount, static_cast<int>(factoryMap.size() / 3));
+    for (int i = 0; i < positions; ++i) {
+        const DeviceKeyRecord factory = DeviceRecordAt(factoryMap, i);
+        const KeyCode code = DecodeDeviceRecord(factory);
+        if (code == 0) continue;  // names no key: never rewritten
+        const DeviceKeyRecord record =
+            EncodeKeyAction(table[KeyIndexOf(code)], factory, findMacroIndex);
+        std::copy(record.begin(), record.end(), map.begin() + 3 * i);
+    }
+    return map;
+}
+
+void DecodeKeyMap(std::span<const uint8_t> deviceMap, std::span<const uint8_t> factoryMap,
+                  int keyCount, KeyAction* table) {
+    const int positions = std::min<int>({keyCount, static_cast<int>(deviceMap.size() / 3),
+                                         static_cast<int>(factoryMap.size() / 3)});
+    for (int i = 0; i < positions; ++i) {
+        DecodeKeyAction(DeviceRecordAt(deviceMap, i), DeviceRecordAt(factoryMap, i), table);
     }
 }
 

@@ -6,6 +6,8 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <span>
+#include <vector>
 
 namespace vorlin {
 
@@ -51,5 +53,17 @@ DeviceKeyRecord EncodeKeyAction(const KeyAction& action, const DeviceKeyRecord& 
 // factory record names (nothing when the records are equal or the factory record names no key).
 void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& factory,
                      KeyAction* table);
+
+// One record of a key map (three bytes per position); [0, 0, 0] outside the map.
+DeviceKeyRecord DeviceRecordAt(std::span<const uint8_t> keyMap, int position);
+
+// A profile's key map for the keyboard: a copy of the factory map in which every position below
+// keyCount whose factory record names a key carries the record of that key's entry of table
+// (kKeyActionTableEntries entries). Positions past the end of the factory map are not touched.
+std::vector<uint8_t> EncodeKeyMap(const KeyAction* table, std::span<const uint8_t> factoryMap,
+                                  int keyCount, const MacroIndexOf& findMacroIndex);
+// Reading a profile's key map back into a freshly reset table, position by position.
+void DecodeKeyMap(std::span<const uint8_t> deviceMap, std::span<const uint8_t> factoryMap,
+                  int keyCount, KeyAction* table);
 
 }  // namespace vorlin

@@ -204,13 +204,14 @@ constexpr std::array<VkRow, 256> BuildVkTable() {
     vks[0x11] = VkRow{0, 0x92, 29};
     vks[0x12] = VkRow{0, 0x93, 56};
     vks[0x2C] = VkRow{0, 0xA0, 183};  // Snapshot is Print Screen, not SysReq
-    // Host-function VKs name no key. 0x8B, 0x8C, 0x9C and 0x9D belong here too: their rows hold
-    // a device usage (0xD2..0xD5) that would otherwise be read as the KeyIndex of Insert,
-    // Delete and two empty rows.
-    for (int vk :
-         {0x88, 0x89, 0x8A, 0x8B, 0x8C, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9C, 0x9D, 0x9E, 0x9F}) {
+    // Host-function VKs name no key, except four that carry their own KeyIndex byte.
+    for (int vk : {0x88, 0x89, 0x8A, 0x97, 0x98, 0x99, 0x9A, 0x9B, 0x9E, 0x9F}) {
         vks[vk].keyIndex = 0;
     }
+    vks[0x8B].keyIndex = 0xD2;
+    vks[0x8C].keyIndex = 0xD3;
+    vks[0x9C].keyIndex = 0xD4;
+    vks[0x9D].keyIndex = 0xD5;
     vks[0xFF] = VkRow{};
     return vks;
 }

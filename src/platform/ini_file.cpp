@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <mutex>
 
@@ -155,8 +156,12 @@ std::string EncodeValue(std::string_view value) {
         !value.empty() && (value != Trim(value) ||
                            (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                             value.back() == value.front()));
-    if (needsQuotes) return "\"" + std::string(value) + "\"";
-    return std::string(value);
+    std::string text;
+    text.reserve(value.size() + 2);
+    if (needsQuotes) text.push_back('"');
+    text.append(value);
+    if (needsQuotes) text.push_back('"');
+    return text;
 }
 
 }  // namespace
@@ -190,6 +195,30 @@ std::optional<std::string> IniDocument::Find(std::string_view section, std::stri
         }
     }
     return std::nullopt;
+}
+
+std::vector<std::pair<std::string, std::string>> IniDocument::Entries(
+    std::string_view section) const {
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool inSection = false;
+    for (const Line& line : lines_) {
+        const LineInfo info = Classify(line.text);
+        if (info.kind == LineInfo::Section) {
+            if (inSection) break;
+            inSection = EqualNoCase(info.name, Trim(section));
+        } else if (inSection && info.kind == LineInfo::Entry) {
+            bool seen = false;
+            for (const auto& e : entries) seen = seen || EqualNoCase(e.first, info.name);
+            if (!seen) entries.emplace_back(std::string(info.name), FinishValue(info.value));
+        }
+    }
+    return entries;
+}
+
+std::vector<std::string> IniDocument::Keys(std::string_view section) const {
+    std::vector<std::string> keys;
+    for (auto& entry : Entries(section)) keys.push_back(std::move(entry.first));
+    return keys;
 }
 
 bool IniDocument::Set(std::string_view section, std::string_view key, std::string_view value) {
@@ -230,9 +259,14 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     }
 
     if (!lines_.empty() && lines_.back().end.empty()) lines_.back().end = eol;
-    const Line entry{std::string(key) + "=" + encoded, eol};
+    Line entry{std::string(key), eol};
+    entry.text.push_back('=');
+    entry.text.append(encoded);
     if (sectionLine == lines_.size()) {
-        lines_.push_back(Line{"[" + std::string(section) + "]", eol});
+        Line header{"[", eol};
+        header.text.append(section);
+        header.text.push_back(']');
+        lines_.push_back(std::move(header));
         lines_.push_back(entry);
     } else {
         if (lines_[lastContent].end.empty()) lines_[lastContent].end = eol;
@@ -261,12 +295,13 @@ std::vector<uint8_t> IniDocument::Serialize() const {
             return out;
         }
         case IniEncoding::Utf8Bom:
-            out = {0xEF, 0xBB, 0xBF};
-            break;
         case IniEncoding::Utf8:
             break;
     }
-    out.insert(out.end(), text.begin(), text.end());
+    const size_t bom = encoding_ == IniEncoding::Utf8Bom ? 3 : 0;
+    out.resize(bom + text.size());
+    if (bom) out[0] = 0xEF, out[1] = 0xBB, out[2] = 0xBF;
+    std::copy(text.begin(), text.end(), out.begin() + static_cast<ptrdiff_t>(bom));
     return out;
 }
 

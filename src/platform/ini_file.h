@@ -10,11 +10,14 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vorlin {
 
 constexpr size_t kIniValueMaxChars = 259;
+// Larger files are not read (they give defaults) and never rewritten.
+constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 // Texts are UTF-8 on this side.
 // A missing file, a folder, an unreadable or oversized file all give the default. A value is cut
@@ -41,6 +44,10 @@ class IniDocument {
 
     // The value as IniRead gives it; nullopt when the section or key is missing.
     std::optional<std::string> Find(std::string_view section, std::string_view key) const;
+    // The keys of the first section of that name, in file order (first of duplicates only).
+    std::vector<std::string> Keys(std::string_view section) const;
+    // The same keys with their values as Find gives them.
+    std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
     // Same rules as IniWrite.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
     std::vector<uint8_t> Serialize() const;
@@ -55,7 +62,5 @@ class IniDocument {
     std::vector<Line> lines_;
     IniEncoding encoding_ = IniEncoding::Utf8;
 };
-
-constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 
 }  // namespace vorlin

@@ -81,11 +81,11 @@ std::string FormatInteger(int64_t value, const Spec& spec) {
     if (spec.isUnsigned) {
         body = std::to_string(static_cast<uint32_t>(value));
     } else {
-        body = std::to_string(value);
         if (value >= 0 && spec.plus)
-            body.insert(0, "+");
+            body.push_back('+');
         else if (value >= 0 && spec.space)
-            body.insert(0, " ");
+            body.push_back(' ');
+        body.append(std::to_string(value));
     }
     return Pad(std::move(body), spec, true);
 }

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <utility>
 
+#include "device/hid/keyboard_descriptors.h"
+
 namespace vorlin {
 namespace {
 
@@ -16,7 +18,7 @@ constexpr size_t kQueueDepth = 64;  // reports kept per handle; the oldest go fi
 }  // namespace
 
 std::array<uint8_t, 3> SimConsumerReport(uint16_t usage) {
-    return {kSimConsumerReportId, static_cast<uint8_t>(usage), static_cast<uint8_t>(usage >> 8)};
+    return {kConsumerReportId, static_cast<uint8_t>(usage), static_cast<uint8_t>(usage >> 8)};
 }
 
 // ---- SimPort ----
@@ -69,9 +71,12 @@ SimPort::ReadResult SimPort::TryRead(uint8_t* buffer, size_t length, size_t* tra
         *readyAt = head.readyAt;
         return ReadResult::NotYet;
     }
-    size_t n = std::min(length, head.length);
-    std::memcpy(buffer, head.bytes.data(), n);
-    *transferred = n;
+    if (head.length > length) {
+        queue_.pop_front();
+        return ReadResult::TooLong;
+    }
+    std::memcpy(buffer, head.bytes.data(), head.length);
+    *transferred = head.length;
     queue_.pop_front();
     return ReadResult::Got;
 }

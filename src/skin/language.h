@@ -24,8 +24,10 @@ uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId);
 // exeFolder/"Lang%04X.ini" of the table entry; an index outside the table counts as 0.
 std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex);
 
-// Each lookup reads the file; a missing file or key gives "#Error", a key with an empty value
-// gives an empty text.
+// Texts come from the file as it is on disk: a parsed copy is reused only while the file is
+// unchanged (an edit, replacement or removal shows at the next lookup, or within 0.2 s for a
+// file that had not changed for a few seconds before). A missing file or key gives "#Error", a key
+// with an empty value gives an empty text.
 std::string LookupText(const AppPaths& paths, std::string_view key, int languageIndex);
 std::string LookupLightText(const AppPaths& paths, std::string_view key, int languageIndex);
 std::string LookupModeName(const AppPaths& paths, int mode, int languageIndex);

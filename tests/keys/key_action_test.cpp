@@ -140,6 +140,50 @@ TEST(DecodeKeyAction, PositionsThatNameNoKeyAreNeverSet) {
     EXPECT_EQ(table[258].value, 1u);
 }
 
+TEST(KeyMaps, WholeProfileBothWays) {
+    // Built-in factory map with G3 at position 6 (normally [0, 0, 0]).
+    std::vector<uint8_t> factory(BuiltInFactoryKeyMap().begin(), BuiltInFactoryKeyMap().end());
+    factory[18] = 6, factory[19] = 0xA2, factory[20] = 3;
+    std::vector<KeyAction> table(kKeyActionTableEntries);
+    table[30] = {kActionKey, 0, 0x30};   // A sends B
+    table[258] = {kActionMacro, 3, 9};   // G3 plays macro id 9 (position 2)
+    table[1] = {kActionDisabled, 0, 0};  // Esc silenced
+    table[0] = {kActionDisabled, 0, 0};  // entry 0 belongs to no position
+
+    const std::vector<uint8_t> map = EncodeKeyMap(table.data(), factory, 126, kMacros);
+    ASSERT_EQ(map.size(), 512u);
+    std::vector<uint8_t> expected = factory;
+    const auto setAt = [&](int pos, DeviceKeyRecord r) {
+        std::copy(r.begin(), r.end(), expected.begin() + 3 * pos);
+    };
+    setAt(19, {2, 2, 0x05});  // position 19 is A ([2, 2, 0x04] in the factory map)
+    setAt(6, {5, 1, 2});
+    setAt(8, {0, 0, 0});  // position 8 is Esc
+    EXPECT_EQ(map, expected);
+
+    // Only keyCount positions are translated; a short map is never overrun.
+    EXPECT_EQ(EncodeKeyMap(table.data(), factory, 8, kMacros)[3 * 8], 2);
+    EXPECT_EQ(EncodeKeyMap(table.data(), std::span(factory).first(10), 126, kMacros).size(), 10u);
+
+    std::vector<KeyAction> back(kKeyActionTableEntries);
+    DecodeKeyMap(map, factory, 126, back.data());
+    EXPECT_EQ(back[30].type, kActionKey);
+    EXPECT_EQ(back[30].value, 0x30u);
+    EXPECT_EQ(back[258].type, kActionMacro);
+    EXPECT_EQ(back[258].value, 3u);  // read back by position: the macro at position 2 is id 3
+    EXPECT_EQ(back[1].type, kActionDisabled);
+    int assigned = 0;
+    for (const KeyAction& a : back) assigned += a.type != 0;
+    EXPECT_EQ(assigned, 3);
+
+    std::vector<KeyAction> partial(kKeyActionTableEntries);
+    DecodeKeyMap(std::span(map).first(3 * 9), factory, 126, partial.data());  // short device map
+    EXPECT_EQ(partial[1].type, kActionDisabled);
+    EXPECT_EQ(partial[30].type, 0);
+    EXPECT_EQ(DeviceRecordAt(map, 170), (DeviceKeyRecord{0, 0, 0}));
+    EXPECT_EQ(DeviceRecordAt(map, -1), (DeviceKeyRecord{0, 0, 0}));
+}
+
 // Every assignment the editors can make, through the keyboard's record and back, at every
 // position of the built-in factory map.
 TEST(KeyActionRoundTrip, EveryEncodableActionAtEveryFactoryPosition) {

@@ -1,0 +1,122 @@
+// Cost of language lookups as the windows make them: every lookup reads the language file.
+// Goal: one window's worth of texts in under 2 ms.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "keys/key_codes.h"
+#include "keys/key_table.h"
+#include "platform/ini_file.h"
+#include "skin/language.h"
+#include "skin/text_keys.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+template <typename Work>
+double MedianMs(Work work, int rounds = 41) {
+    std::vector<double> ms;
+    for (int r = 0; r < rounds; ++r) {
+        const auto start = Clock::now();
+        work();
+        ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    std::nth_element(ms.begin(), ms.begin() + rounds / 2, ms.end());
+    return ms[rounds / 2];
+}
+
+size_t sink = 0;
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    vorlin::AppPaths paths;
+    paths.exeFolder = argc > 1 ? argv[1] : VORLIN_ASSETS_DIR;
+    constexpr double kGoalMs = 2.0;
+
+    struct Case {
+        const char* name;
+        int lookups;
+        double ms;
+    };
+    std::vector<Case> cases;
+    for (int lang = 0; lang < 2; ++lang) {
+        // Main window language change: tooltips, lighting captions, button captions, title, tray.
+        const char* mainKeys[] = {"MAIN_MINIMIZE_PROMPT",
+                                  "MAIN_MENU_PROMPT",
+                                  "MAIN_CLOSE_PROMPT",
+                                  "PROFILE_1",
+                                  "PROFILE_2",
+                                  "PROFILE_3",
+                                  "PROFILE_MACRO",
+                                  "PROFILE_DEFAULT",
+                                  "PROFILE_OK",
+                                  "PROFILE_CANCLE",
+                                  "PROFILE_APPLY",
+                                  "MAIN_CAPTION",
+                                  "KEYBOARD_TRAY_DESC",
+                                  "MAIN_SWITCH_FUNCTION_TEXT"};
+        const double mainMs = MedianMs([&] {
+            for (const char* k : mainKeys) sink += vorlin::LookupText(paths, k, lang).size();
+            for (auto k : vorlin::LightTextKeys())
+                sink += vorlin::LookupLightText(paths, k, lang).size();
+            for (int m = 1; m <= 20; ++m) sink += vorlin::LookupModeName(paths, m, lang).size();
+        });
+        cases.push_back(
+            {lang ? "main window (pt-BR)" : "main window (en)",
+             static_cast<int>(std::size(mainKeys) + vorlin::LightTextKeys().size() + 20), mainMs});
+
+        // Key editor opening: every caption plus the three choice lists.
+        const double editorMs = MedianMs([&] {
+            for (auto k : vorlin::WindowTextKeys())
+                sink += vorlin::LookupText(paths, k, lang).size();
+            for (const auto& m : vorlin::MediaList())
+                sink += vorlin::KeyName(paths, lang, m.code).size();
+            for (int f = 0; f < vorlin::kFunctionCount; ++f) {
+                sink += vorlin::LookupText(paths, vorlin::FunctionNameKey(f), lang).size();
+            }
+            for (const auto& m : vorlin::MouseList())
+                sink += vorlin::KeyName(paths, lang, m.code).size();
+        });
+        cases.push_back({lang ? "key editor (pt-BR)" : "key editor (en)",
+                         static_cast<int>(vorlin::WindowTextKeys().size() + 18 + 11 + 5),
+                         editorMs});
+
+        // Keyboard panel tooltips: a name and a "set" prompt for each of 113 buttons, plus a
+        // second key name for assigned keys (assume all are assigned).
+        const double panelMs = MedianMs([&] {
+            for (uint16_t id = 0; id < 113; ++id) {
+                const vorlin::KeyCode code = vorlin::KeyCodeFromDisplayId(id % 111);
+                sink += vorlin::KeyName(paths, lang, code).size();
+                sink += vorlin::LookupText(paths, "KEY_PROMPT_SET", lang).size();
+                sink += vorlin::LookupText(paths, "KEY_PROMPT_SINGLE", lang).size();
+                sink += vorlin::KeyName(paths, lang, code).size();
+            }
+        });
+        cases.push_back({lang ? "keyboard panel tooltips (pt-BR)" : "keyboard panel tooltips (en)",
+                         113 * 4, panelMs});
+    }
+    // The same refresh reading and parsing the file for every text, without the parsed copy.
+    const auto file = vorlin::LanguageFilePath(paths, 0);
+    const double uncachedMs = MedianMs([&] {
+        for (uint16_t id = 0; id < 113; ++id) {
+            const char* nameKey =
+                vorlin::KeyRowAt(vorlin::KeyIndexOf(vorlin::KeyCodeFromDisplayId(id % 111)))
+                    .nameKey;
+            sink += vorlin::IniRead(file, "TEXT", nameKey, "#Error").size();
+            sink += vorlin::IniRead(file, "TEXT", "KEY_PROMPT_SET", "#Error").size();
+            sink += vorlin::IniRead(file, "TEXT", "KEY_PROMPT_SINGLE", "#Error").size();
+            sink += vorlin::IniRead(file, "TEXT", nameKey, "#Error").size();
+        }
+    });
+    cases.push_back({"panel tooltips, file read each time", 113 * 4, uncachedMs});
+    std::printf("%-34s %8s %10s %12s %8s\n", "window", "lookups", "ms", "us/lookup", "goal");
+    for (const Case& c : cases) {
+        std::printf("%-34s %8d %10.3f %12.2f %6.1f ms%s\n", c.name, c.lookups, c.ms,
+                    1000.0 * c.ms / c.lookups, kGoalMs, c.ms <= kGoalMs ? "" : "  OVER");
+    }
+    return sink == 0;
+}

@@ -1,0 +1,318 @@
+// The connection monitor, the consumer-report listener and the tray indicator against
+// simulated keyboards that are plugged in, unplugged and swapped.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "device/connection_monitor.h"
+#include "device/connection_state.h"
+#include "device/device_link.h"
+#include "device/hid/sim_backend.h"
+#include "device/protocol.h"
+#include "keys/factory_key_map.h"
+
+namespace vorlin {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records what the threads ask of the main window, in order.
+class RecordingSink : public MainWindowSink {
+  public:
+    void SendKeyboardLost() override { Add("lost"); }
+    void SendReloadProfile() override { Add("reload"); }
+    void PostOpen() override { Add("open"); }
+    void HideMainWindow() override { Add("hide"); }
+    void SetTimer(int id, int period) override {
+        Add("timer " + std::to_string(id) + "/" + std::to_string(period));
+    }
+    void SetTrayIcon(int icon) override { Add("icon " + std::to_string(icon)); }
+
+    std::vector<std::string> Events() {
+        std::lock_guard<std::mutex> g(lock_);
+        return events_;
+    }
+    int Count(const std::string& e) {
+        auto all = Events();
+        return static_cast<int>(std::count(all.begin(), all.end(), e));
+    }
+    // Waits until the event has been seen n times.
+    bool WaitFor(const std::string& e, int n = 1, std::chrono::milliseconds limit = 5s) {
+        std::unique_lock<std::mutex> g(lock_);
+        return cv_.wait_for(g, limit,
+                            [&] { return std::count(events_.begin(), events_.end(), e) >= n; });
+    }
+    void Clear() {
+        std::lock_guard<std::mutex> g(lock_);
+        events_.clear();
+    }
+
+  private:
+    void Add(std::string e) {
+        {
+            std::lock_guard<std::mutex> g(lock_);
+            events_.push_back(std::move(e));
+        }
+        cv_.notify_all();
+    }
+    std::mutex lock_;
+    std::condition_variable cv_;
+    std::vector<std::string> events_;
+};
+
+class RecordingPrompter : public Prompter {
+  public:
+    bool Ask(const std::string& key, PromptButtons buttons, const std::string&) override {
+        std::lock_guard<std::mutex> g(lock);
+        asked.push_back(key);
+        okOnly = okOnly && buttons == PromptButtons::Ok;
+        return true;
+    }
+    std::mutex lock;
+    std::vector<std::string> asked;
+    bool okOnly = true;
+};
+
+MonitorTimings Fast() {
+    MonitorTimings t;
+    t.startupPause = 1ms;
+    t.connectedPoll = 5ms;
+    t.searchPoll = 10ms;
+    t.listenerPause = 10ms;
+    return t;
+}
+
+bool Eventually(const std::function<bool()>& condition, std::chrono::milliseconds limit = 5s) {
+    auto end = std::chrono::steady_clock::now() + limit;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+struct Machine {
+    explicit Machine(SimBackend::Transport transport = SimBackend::Transport::InProcess)
+        : backend(transport), link(backend) {}
+    SimBackend backend;
+    DeviceLink link;
+    ConnectionState state;
+    RecordingSink sink;
+    RecordingPrompter prompter;
+};
+
+TEST(PathFilter, AcceptsOnlyTheTwoModels) {
+    struct Case {
+        const char* path;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {"\\\\?\\hid#VID_0C45&PID_5004&MI_01#7&1a&0&0000#{4d1e55b2}", true},
+        {"/dev/hidraw3&vid_320f&pid_5000&mi_01&col02", true},
+        {"sim:0&Vid_320F&Pid_5000", true},
+        {"/dev/hidraw1&vid_0c45&pid_5000", false},  // crossed pairs
+        {"/dev/hidraw1&vid_320f&pid_5004", false},
+        {"/dev/hidraw1&vid_1234&pid_5000", false},
+        {"/dev/hidraw1&pid_5000", false},            // no vendor: 0
+        {"/dev/hidraw1&vid_320f", false},            // no product: 0
+        {"/dev/hidraw1&vid_10c45&pid_25004", true},  // only the low 16 bits count
+        {"/dev/hidraw1&vid_ffffffffffffffffff&pid_5000", false},
+        {"", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PathPassesFilter(c.path), c.accepted) << c.path;
+}
+
+TEST(ConnectionMonitor, ConnectsLosesAndSwitchesModels) {
+    Machine m;
+    auto large = SimKeyboard::Create(SimModel::k320F_5000);
+    int slot = m.backend.Add(large);
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+
+    ASSERT_TRUE(m.sink.WaitFor("open"));  // the last step of the first connection
+    EXPECT_EQ(m.link.ready, 1);
+    EXPECT_EQ(m.link.keyMapSize, 512u);
+    EXPECT_EQ(m.link.profileStride, 512u);
+    EXPECT_EQ(m.link.keyCount, 128u);
+    EXPECT_EQ(m.state.connectionState, 1);
+    EXPECT_EQ(m.state.macroCapacity, 64u * 128);
+    EXPECT_EQ(m.state.defaultKeyMap, large->Memory().factoryMap);  // with the G keys
+    EXPECT_TRUE(m.prompter.asked.empty());
+    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"reload", "icon 141", "open"}));
+
+    // Unplugged: ready drops, the window is told, every command fails with 0.
+    m.sink.Clear();
+    m.backend.Remove(slot);
+    ASSERT_TRUE(m.sink.WaitFor("icon 128"));
+    EXPECT_EQ(m.link.ready, 0);
+    EXPECT_EQ(m.state.activeProfileCache, -1);
+    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"lost", "hide", "icon 128"}));
+    uint8_t buffer[512];
+    EXPECT_EQ(ConfigBegin(m.link), kFailed);
+    EXPECT_EQ(ReadState(m.link, buffer), kFailed);
+    EXPECT_EQ(ReadKeyMap(m.link, buffer, 0), kFailed);
+
+    // The other model: sizes follow; the window is not opened again by itself.
+    m.sink.Clear();
+    auto small = SimKeyboard::Create(SimModel::k0C45_5004);
+    m.backend.Add(small);
+    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    EXPECT_EQ(m.link.keyMapSize, 378u);
+    EXPECT_EQ(m.link.profileStride, 378u);
+    EXPECT_EQ(m.link.keyCount, 126u);
+    EXPECT_EQ(m.state.macroCapacity, 32u * 128);
+    EXPECT_EQ(ReadKeyMap(m.link, buffer, 2), kDone);
+    EXPECT_EQ(m.sink.Count("open"), 0);
+    // Only the first 378 bytes of the factory map are replaced.
+    const auto expected = small->Memory().factoryMap;
+    EXPECT_TRUE(
+        std::equal(expected.begin(), expected.begin() + 378, m.state.defaultKeyMap.begin()));
+    EXPECT_EQ(m.state.defaultKeyMap[3 * 126], 6);  // G key record left from the larger map
+
+    monitor.Stop();
+    EXPECT_EQ(m.link.ready, 0);
+}
+
+TEST(ConnectionMonitor, BootLoaderLooksLikeAnUnplugAndTheKeyboardComesBack) {
+    Machine m;
+    auto kb = SimKeyboard::Create(SimModel::k320F_5000);
+    m.backend.Add(kb);
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(m.sink.WaitFor("open"));
+
+    EXPECT_EQ(EnterBootMode(m.link), kDone);
+    ASSERT_TRUE(m.sink.WaitFor("icon 128"));
+    EXPECT_TRUE(kb->InBootMode());
+    EXPECT_EQ(m.link.ready, 0);
+
+    kb->Reappear();  // flashed and restarted
+    ASSERT_TRUE(m.sink.WaitFor("icon 141", 2));
+    EXPECT_EQ(m.link.ready, 1);
+    uint8_t block[44];
+    EXPECT_EQ(ReadState(m.link, block), kDone);
+    monitor.Stop();
+    EXPECT_EQ(m.sink.Count("reload"), 2);
+}
+
+TEST(ConnectionMonitor, StartsWithoutKeyboardAndOpensNothingLater) {
+    Machine m;
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(Eventually([&] { return m.state.startupReported == 1; }));
+    EXPECT_TRUE(m.sink.Events().empty());
+
+    m.backend.Add(SimKeyboard::Create(SimModel::k320F_5000));
+    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    monitor.Stop();
+    EXPECT_EQ(m.sink.Count("open"), 0);
+}
+
+TEST(ConnectionMonitor, UnreadableFactoryMapIsReportedAndTheOldOneKept) {
+    Machine m;
+    auto kb = SimKeyboard::Create(SimModel::k320F_5000);
+    kb->RefuseCommand(CMD_READ_DEFAULT_KEYMAP);
+    kb->RefuseCommand(CMD_READ_STATE);
+    m.state.macroCapacity = 7;
+    m.backend.Add(kb);
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    monitor.Stop();
+    EXPECT_EQ(m.prompter.asked, std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"});
+    EXPECT_TRUE(m.prompter.okOnly);
+    EXPECT_EQ(m.state.defaultKeyMap, BuiltInFactoryKeyMap());
+    EXPECT_EQ(m.state.macroCapacity, 7u);
+}
+
+// Serves the keyboard's interfaces with the vendor collection's usage changed, as a keyboard
+// of the right ids but the wrong collection would look.
+class WrongUsageBackend : public HidBackend {
+  public:
+    explicit WrongUsageBackend(SimBackend& inner) : inner_(inner) {}
+    bool Enumerate(std::vector<std::string>& paths) override { return inner_.Enumerate(paths); }
+    bool Exists(const std::string& path) override { return inner_.Exists(path); }
+    std::unique_ptr<HidTransport> Open(const std::string& path, const HidOpenMode& mode,
+                                       HidInterfaceInfo& info) override {
+        auto t = inner_.Open(path, mode, info);
+        auto& d = info.reportDescriptor;
+        for (size_t i = 0; i + 1 < d.size(); ++i)
+            if (d[i] == 0x09 && d[i + 1] == 0x92) d[i + 1] = 0x93;
+        ++opened;
+        return t;
+    }
+    std::atomic<int> opened{0};
+
+  private:
+    SimBackend& inner_;
+};
+
+TEST(ConnectionMonitor, SkipsACollectionWithTheWrongUsage) {
+    SimBackend sims;
+    sims.Add(SimKeyboard::Create(SimModel::k320F_5000));
+    WrongUsageBackend backend(sims);
+    DeviceLink link(backend);
+    ConnectionState state;
+    RecordingSink sink;
+    RecordingPrompter prompter;
+    ConnectionMonitor monitor(link, state, sink, prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(Eventually([&] { return state.startupReported == 1 && backend.opened > 4; }));
+    monitor.Stop();
+    EXPECT_EQ(link.ready, 0);
+    EXPECT_EQ(sink.Count("icon 141"), 0);
+    EXPECT_FALSE(link.device.IsOpen());
+}
+
+TEST(ConnectionMonitor, KeyboardNotificationsReachTheWindow) {
+    Machine m;
+    auto kb = SimKeyboard::Create(SimModel::k320F_5000);
+    m.backend.Add(kb);
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(m.sink.WaitFor("open"));
+    // A notification sent before the listener has its handle open is lost, as on a real
+    // keyboard.
+    ASSERT_TRUE(Eventually([&] { return kb->OpenHandles(SimEndpoint::Consumer) == 1; }));
+    m.sink.Clear();
+
+    kb->StepBrightnessOnKeyboard();
+    ASSERT_TRUE(m.sink.WaitFor("timer 1051/0"));
+    kb->SwitchProfileOnKeyboard(2);
+    ASSERT_TRUE(m.sink.WaitFor("timer 1053/0"));
+    EXPECT_EQ(kb->Memory().state[10], 2);
+
+    kb->RaiseConsumerUsage(0x1801);  // known, nothing to do
+    kb->SetIndicator(true);
+    kb->SetIndicator(false);
+    ASSERT_TRUE(m.sink.WaitFor("icon 141", 1));
+    monitor.Stop();
+    EXPECT_EQ(m.sink.Events(),
+              (std::vector<std::string>{"timer 1051/0", "timer 1053/0", "icon 142", "icon 141"}));
+    EXPECT_EQ(m.state.trayIndicatorBusy, 0);
+}
+
+TEST(ConnectionMonitor, StopEndsBothThreadsPromptly) {
+    for (auto transport : {SimBackend::Transport::InProcess, SimBackend::Transport::Socketpair}) {
+        Machine m(transport);
+        m.backend.Add(SimKeyboard::Create(SimModel::k0C45_5004));
+        MonitorTimings slow;  // the real periods: Stop must not wait them out
+        ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, slow);
+        monitor.Start();
+        ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+        std::this_thread::sleep_for(50ms);  // the listener is now waiting in its read
+        auto start = std::chrono::steady_clock::now();
+        monitor.Stop();
+        EXPECT_LT(std::chrono::steady_clock::now() - start, 900ms);
+        EXPECT_EQ(m.link.ready, 0);
+    }
+}
+
+}  // namespace
+}  // namespace vorlin

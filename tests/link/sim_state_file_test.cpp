@@ -1,0 +1,109 @@
+// The simulated keyboard's state file: a round trip, and files that must be refused whole.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+#include "sim/sim_memory.h"
+
+namespace vorlin {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SimStateFile : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("vorlin_sim_state_" +
+               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::vector<uint8_t> Bytes(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    void Put(const fs::path& p, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(p, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    fs::path dir;
+};
+
+TEST_F(SimStateFile, RoundTripsEveryBlock) {
+    SimMemory m = FactoryMemory(SimModel::k0C45_5004);
+    m.state[10] = 2;
+    m.lighting[100] = 9;
+    m.keyColours[1535] = 1;
+    m.keyMaps[3 * 378 - 1] = 0x42;
+    m.factoryMap[7] = 3;
+    m.macros[0] = 0xAA;
+    m.macros[4095] = 0x55;
+    const fs::path file = dir / "kb.vsim";
+    std::string error;
+    ASSERT_TRUE(SaveSimMemory(m, file.string(), &error)) << error;
+    EXPECT_LT(fs::file_size(file), 10000u);  // trailing zeros of the macro memory left out
+
+    SimMemory back = FactoryMemory(SimModel::k320F_5000);
+    ASSERT_TRUE(LoadSimMemory(file.string(), back, &error)) << error;
+    EXPECT_TRUE(back == m);
+}
+
+TEST_F(SimStateFile, RefusesDamagedFilesAndKeepsTheMemory) {
+    const fs::path good = dir / "good.vsim";
+    ASSERT_TRUE(SaveSimMemory(FactoryMemory(SimModel::k320F_5000), good.string(), nullptr));
+    const std::vector<uint8_t> bytes = Bytes(good);
+    ASSERT_GT(bytes.size(), 100u);
+
+    auto with = [&](size_t at, uint8_t value) {
+        std::vector<uint8_t> b = bytes;
+        b[at] = value;
+        return b;
+    };
+    auto cut = [&](size_t length) {
+        return std::vector<uint8_t>(bytes.begin(), bytes.begin() + length);
+    };
+    std::vector<uint8_t> longer = bytes;
+    longer.push_back(0);
+    // No macros: the file ends with the macro block's length, 0. Claim more than there is room.
+    std::vector<uint8_t> hugeMacroBlock = with(bytes.size() - 3, 0xFF);
+    const size_t stateProfile = 12 + 4 + 10;
+
+    struct Case {
+        const char* name;
+        std::vector<uint8_t> bytes;
+    };
+    const Case cases[] = {
+        {"empty", {}},
+        {"wrong magic", with(0, 'X')},
+        {"newer version", with(4, 2)},
+        {"unknown model", with(6, 0x34)},
+        {"state block length", with(12, 43)},
+        {"cut in a block", cut(100)},
+        {"cut in a header", cut(13)},
+        {"trailing byte", longer},
+        {"macro block too long", hugeMacroBlock},
+        {"active profile 3", with(stateProfile, 3)},
+    };
+    for (const Case& c : cases) {
+        const fs::path file = dir / "bad.vsim";
+        Put(file, c.bytes);
+        SimMemory m = FactoryMemory(SimModel::k0C45_5004);
+        const SimMemory before = m;
+        std::string error;
+        EXPECT_FALSE(LoadSimMemory(file.string(), m, &error)) << c.name;
+        EXPECT_FALSE(error.empty()) << c.name;
+        EXPECT_TRUE(m == before) << c.name;
+    }
+    SimMemory m;
+    std::string error;
+    EXPECT_FALSE(LoadSimMemory((dir / "missing").string(), m, &error));
+}
+
+}  // namespace
+}  // namespace vorlin
