@@ -1,0 +1,26 @@
+// The commands of vorlinctl. Each adds its subcommand (options and --help text) to the app; when
+// that subcommand is chosen, its action is stored in `action` and run once the global options
+// have set up the session.
+#pragma once
+
+#include <functional>
+
+namespace CLI {
+class App;
+}
+
+namespace vorlin {
+
+struct CliSession;
+
+using CommandAction = std::function<int()>;
+using AddCommand = void (*)(CLI::App& app, CliSession& session, CommandAction& action);
+
+void AddDevicesCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddInfoCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddProfileCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddBootCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddWatchCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddLightingCommand(CLI::App& app, CliSession& session, CommandAction& action);
+
+}  // namespace vorlin

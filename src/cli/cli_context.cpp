@@ -1,0 +1,261 @@
+// The session of one vorlinctl run: backend, link, connection, prompts and error reporting.
+#include "cli/cli_context.h"
+
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+#include "device/connect_once.h"
+#include "device/hid/hidraw_backend.h"
+#include "device/protocol.h"
+#if __has_include("device/hid/sim_backend.h")
+#include "device/hid/sim_backend.h"
+#define VORLIN_HAVE_SIM_BACKEND 1
+#endif
+#include "device/hid/system_backend.h"
+#include "platform/text_format.h"
+#include "sim/sim_keyboard.h"
+#include "sim/sim_memory.h"
+#include "skin/language.h"
+
+namespace vorlin {
+
+namespace fs = std::filesystem;
+
+// ---- prompter ----
+
+bool CliPrompter::Ask(const std::string& textKey, PromptButtons buttons,
+                      const std::string& argument) {
+    std::string text = session_.Text(textKey);
+    if (!argument.empty()) text = FormatString(text, argument);
+    return session_.Ask(text, buttons);
+}
+
+// ---- frame watch ----
+
+LinkWatch::LinkWatch(std::ostream& err, bool print) : err_(err), print_(print) {}
+
+void LinkWatch::Reset() {
+    timeoutsInARow_ = 0;
+    failure_ = Failure::None;
+    failedCommand_ = failedStatus_ = -1;
+}
+
+void LinkWatch::Line(const std::string& line) {
+    if (print_) err_ << line << '\n';
+    // "seconds TAG hex..." as FrameTrace formats it.
+    std::istringstream words(line);
+    std::string seconds, tag, hex;
+    words >> seconds >> tag;
+    std::vector<int> bytes;
+    while (bytes.size() < 8 && words >> hex) bytes.push_back(std::stoi(hex, nullptr, 16));
+    Failure now = Failure::None;
+    int status = -1;
+    if (tag == "W") {
+        if (bytes.size() > 3) lastCommand_ = bytes[3];
+    } else if (tag == "R") {
+        timeoutsInARow_ = 0;
+        status = bytes.size() > 7 ? bytes[7] : -1;
+        if (status == 255 || status == 254) now = Failure::Refused;
+    } else if (tag == "W-FAILED") {
+        now = Failure::WriteFailed;
+    } else if (tag == "R-TIMEOUT") {
+        // One exchange makes four attempts before it gives up.
+        if (++timeoutsInARow_ >= 4) {
+            timeoutsInARow_ = 0;
+            now = Failure::NoReply;
+        }
+    }
+    if (now != Failure::None && failure_ == Failure::None) {
+        failure_ = now;
+        failedCommand_ = lastCommand_;
+        failedStatus_ = status;
+    }
+}
+
+int LinkWatch::RefusalCode() const {
+    if (failure_ != Failure::Refused) return 0;
+    return failedStatus_ == 255 ? kRefused255 : kRefused254;
+}
+
+std::string LinkWatch::Describe() const {
+    const std::string command = std::to_string(failedCommand_);
+    switch (failure_) {
+        case Failure::Refused:
+            return "the keyboard refused command " + command + " (status " +
+                   std::to_string(failedStatus_) + ", code " + std::to_string(RefusalCode()) + ")";
+        case Failure::WriteFailed:
+            return "command " + command +
+                   " could not be written to the keyboard (code -1); it may have been unplugged";
+        case Failure::NoReply:
+            return "the keyboard did not answer command " + command + " (4 attempts, code 0)";
+        case Failure::None:
+            break;
+    }
+    return {};
+}
+
+// ---- session ----
+
+CliSession::CliSession(std::ostream& o, std::ostream& e, std::istream& i, bool terminal)
+    : out(o), err(e), in(i), inputIsTerminal(terminal) {}
+
+CliSession::~CliSession() {
+    if (link) {
+        link->trace.store(nullptr);
+        DisconnectOnce(*link);
+    }
+}
+
+int CliSession::Prepare() {
+    fs::path data = options.dataFolder.empty() ? FindDataFolder(ExecutableFolder())
+                                               : fs::path(options.dataFolder);
+    paths = MakeAppPaths(data);
+    if (options.language == 1033 || options.language == 1046)
+        languageIndex = options.language == 1033 ? 0 : 1;
+    else
+        languageIndex = LanguageIndex(paths);
+
+    hidraw = std::make_shared<HidrawBackend>(options.sysfsRoot, options.devRoot);
+    backend = std::make_unique<SystemHidBackend>(hidraw);
+    if (options.simulate) {
+        std::optional<SimModel> model = ParseModelName(options.simulateModel);
+        if (!model)
+            return Fail(kExitUsage, "unknown simulated model \"" + options.simulateModel +
+                                        "\"; use 0c45:5004 or 320f:5000");
+        SimMemory memory = FactoryMemory(*model);
+        if (!options.simState.empty() && fs::exists(options.simState)) {
+            std::string why;
+            SimMemory loaded;
+            if (!LoadSimMemory(options.simState, loaded, &why))
+                return Fail(kExitBadFile, "the simulated keyboard's state file " +
+                                              options.simState + " cannot be read: " + why);
+            if (loaded.model != *model && options.simulateModel != "320f:5000")
+                return Fail(kExitUsage,
+                            "the state file " + options.simState + " belongs to the other model");
+            memory = loaded;  // the file tells the model when --simulate names none
+        }
+        sim = SimKeyboard::Create(memory);
+#ifdef VORLIN_HAVE_SIM_BACKEND
+        simBackend = std::make_shared<SimBackend>();
+        simBackend->Add(sim);
+        backend->Register(kSimPathPrefix, simBackend);
+#else
+        return Fail(kExitUsage, "this build has no simulated keyboard backend.");
+#endif
+    }
+    link = std::make_unique<DeviceLink>(*backend);
+    watch = std::make_unique<LinkWatch>(err, options.verbose);
+    trace = std::make_unique<FrameTrace>([this](const std::string& line) { watch->Line(line); });
+    link->trace.store(trace.get());
+    monitorContext = std::make_unique<MonitorContext>(*link, state, sink, prompter);
+    return kExitOk;
+}
+
+int CliSession::Connect() {
+    if (link->ready.load()) return kExitOk;
+    ConnectOutcome outcome = ConnectOnce(*monitorContext);
+    if (outcome.found) return kExitOk;
+    if (!outcome.enumerated) return Fail(kExitNoKeyboard, "the HID devices cannot be listed.");
+    std::string message = "no keyboard found.";
+    if (outcome.candidates > 0 && !outcome.unopened.empty()) {
+        message += " " + std::to_string(outcome.unopened.size()) +
+                   " keyboard interface(s) exist but cannot be opened (" +
+                   outcome.unopened.front() +
+                   "); most likely this user lacks permission. Install the udev rule "
+                   "(sudo cp packaging/60-vorlin.rules /etc/udev/rules.d/ && sudo udevadm control "
+                   "--reload && sudo udevadm trigger), then unplug and replug the keyboard.";
+    } else if (!options.simulate) {
+        message += " Plug the keyboard in, or try the simulated one with --simulate.";
+    }
+    return Fail(kExitNoKeyboard, message);
+}
+
+void CliSession::Disconnect() {
+    if (link) DisconnectOnce(*link);
+}
+
+int CliSession::Finish() {
+    if (!sim || options.simState.empty()) return kExitOk;
+    std::string why;
+    if (!SaveSimMemory(sim->Memory(), options.simState, &why))
+        return Fail(kExitFailed, "the simulated keyboard's state could not be saved to " +
+                                     options.simState + ": " + why);
+    return kExitOk;
+}
+
+bool CliSession::Ask(const std::string& text, PromptButtons buttons) {
+    if (buttons == PromptButtons::Ok) {
+        err << text << '\n';
+        return true;
+    }
+    if (options.yes) {
+        err << text << " [yes]\n";
+        return true;
+    }
+    if (!inputIsTerminal) {
+        err << text << " [no: not asked off a terminal; --yes answers yes]\n";
+        return false;
+    }
+    err << text << " [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(in, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+std::string CliSession::Text(const std::string& key) const {
+    return LookupText(paths, key, languageIndex);
+}
+
+int CliSession::Fail(int code, const std::string& message) const {
+    err << "vorlinctl: " << message << '\n';
+    return code;
+}
+
+int CliSession::FailDevice(const std::string& what, int result) const {
+    std::string why = watch ? watch->Describe() : std::string();
+    if (why.empty() && result != 0 && result != 1) why = DescribeResult(result);
+    if (why.empty() && link && !link->ready.load()) why = "the keyboard is not connected";
+    if (why.empty()) why = "the keyboard did not complete it";
+    const bool refused =
+        (watch && watch->RefusalCode() != 0) || result == kRefused255 || result == kRefused254;
+    return Fail(refused ? kExitRefused : kExitFailed, what + " failed: " + why + ".");
+}
+
+// ---- helpers ----
+
+fs::path ExecutableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return fs::current_path(ec);
+    return exe.parent_path();
+}
+
+fs::path FindDataFolder(const fs::path& exeFolder) {
+    std::error_code ec;
+    if (fs::is_directory(exeFolder / "Skins", ec)) return exeFolder;
+    fs::path shared = exeFolder.parent_path() / "share" / "vorlin";
+    if (fs::is_directory(shared / "Skins", ec)) return shared;
+    return exeFolder;
+}
+
+std::string DescribeResult(int result) {
+    switch (result) {
+        case kDone:
+            return "done";
+        case kFailed:
+            return "no keyboard, or no reply (code 0)";
+        case kWriteFailed:
+            return "the request could not be written (code -1)";
+        case kRefused255:
+            return "the keyboard refused the command (status 255, code -102)";
+        case kRefused254:
+            return "the keyboard refused the command (status 254, code -103)";
+        case kBadProfile:
+            return "profile number out of range (code -201)";
+        default:
+            return "code " + std::to_string(result);
+    }
+}
+
+}  // namespace vorlin

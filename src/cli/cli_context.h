@@ -1,0 +1,164 @@
+// What every vorlinctl command works with: the global options, the data and user paths, the
+// language, the HID backend (hidraw, plus the simulated keyboard with --simulate), the device
+// link and connection state, the prompter, and helpers to connect and to report errors.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <memory>
+#include <string>
+
+#include "device/connection_monitor.h"
+#include "device/connection_state.h"
+#include "device/device_link.h"
+#include "device/frame_trace.h"
+#include "platform/app_paths.h"
+#include "platform/main_window_sink.h"
+#include "platform/prompter.h"
+
+namespace vorlin {
+
+class HidrawBackend;
+class SimBackend;
+class SimKeyboard;
+class SystemHidBackend;
+struct CliSession;
+
+// Exit codes; the README lists them for scripts.
+enum CliExit : int {
+    kExitOk = 0,
+    kExitFailed = 1,      // the keyboard or a file operation failed
+    kExitUsage = 2,       // bad arguments
+    kExitNoKeyboard = 3,  // no keyboard found
+    kExitRefused = 4,     // the keyboard refused a command
+    kExitBadFile = 5,     // a file is missing or fails validation
+};
+
+struct CliOptions {
+    bool simulate = false;
+    std::string simulateModel = "320f:5000";
+    std::string simState;  // empty: the simulated keyboard starts from the factory each time
+    int language = 0;      // 1033 or 1046; 0: the stored or system choice
+    bool verbose = false;
+    bool yes = false;
+    std::string sysfsRoot = "/sys/class/hidraw";
+    std::string devRoot = "/dev";
+    std::string dataFolder;  // empty: found from the executable's place
+};
+
+// Language texts on stderr. Yes/No questions take --yes, ask on a terminal, and are answered
+// No otherwise.
+class CliPrompter final : public Prompter {
+  public:
+    explicit CliPrompter(CliSession& session) : session_(session) {}
+    bool Ask(const std::string& textKey, PromptButtons buttons,
+             const std::string& argument = {}) override;
+
+  private:
+    CliSession& session_;
+};
+
+// The main window's part, for commands that have none; watch installs its own reactions.
+class CliSink : public MainWindowSink {
+  public:
+    void SendKeyboardLost() override { Call(onLost); }
+    void SendReloadProfile() override { Call(onReload); }
+    void PostOpen() override {}
+    void HideMainWindow() override {}
+    void SetTimer(int timerId, int) override {
+        if (onTimer) onTimer(timerId);
+    }
+    void SetTrayIcon(int iconId) override {
+        if (onTrayIcon) onTrayIcon(iconId);
+    }
+
+    std::function<void()> onLost, onReload;
+    std::function<void(int)> onTimer, onTrayIcon;
+
+  private:
+    static void Call(const std::function<void()>& f) {
+        if (f) f();
+    }
+};
+
+// Follows the frames of the device link: prints them with -v, and remembers the first exchange
+// that failed since the last Reset, so a failure can be told in words even where the core does
+// not pass the protocol's result on.
+class LinkWatch {
+  public:
+    LinkWatch(std::ostream& err, bool print);
+    void Line(const std::string& line);
+    void Reset();
+    bool Failed() const { return failure_ != Failure::None; }
+    // "the keyboard refused command 8 (status 255, code -102)" and the like; empty when none.
+    std::string Describe() const;
+    // -102 / -103 when the first failure was a refusal, else 0.
+    int RefusalCode() const;
+
+  private:
+    enum class Failure { None, Refused, WriteFailed, NoReply };
+    std::ostream& err_;
+    bool print_;
+    int lastCommand_ = -1;
+    int timeoutsInARow_ = 0;
+    Failure failure_ = Failure::None;
+    int failedCommand_ = -1;
+    int failedStatus_ = -1;
+};
+
+struct CliSession {
+    CliSession(std::ostream& out, std::ostream& err, std::istream& in, bool inputIsTerminal);
+    ~CliSession();
+
+    CliOptions options;
+    bool json = false;  // set by the commands that offer --json
+    std::ostream& out;
+    std::ostream& err;
+    std::istream& in;
+    bool inputIsTerminal;
+
+    AppPaths paths;
+    int languageIndex = 0;
+
+    std::shared_ptr<HidrawBackend> hidraw;
+    std::shared_ptr<SimBackend> simBackend;
+    std::shared_ptr<SimKeyboard> sim;
+    std::unique_ptr<SystemHidBackend> backend;
+    std::unique_ptr<DeviceLink> link;
+    ConnectionState state;
+    CliSink sink;
+    CliPrompter prompter{*this};
+    std::unique_ptr<LinkWatch> watch;
+    std::unique_ptr<FrameTrace> trace;
+    std::unique_ptr<MonitorContext> monitorContext;
+
+    // Paths, language, backend and link from the options; an exit code (kExitOk when ready).
+    int Prepare();
+    // One search for the keyboard; kExitOk when connected, otherwise the error is printed.
+    int Connect();
+    void Disconnect();
+    // Saves the simulated keyboard's memory when --sim-state asks for it; an exit code.
+    int Finish();
+
+    std::string Text(const std::string& key) const;
+    // Shows text on err; for a question: --yes answers Yes, a terminal is asked, else No.
+    bool Ask(const std::string& text, PromptButtons buttons);
+    // Prints "vorlinctl: message" on err and returns code.
+    int Fail(int code, const std::string& message) const;
+    // A device operation that did not return 1: the frames tell why; kExitRefused or kExitFailed.
+    int FailDevice(const std::string& what, int result = 0) const;
+};
+
+// The folder of the running executable, from /proc/self/exe.
+std::filesystem::path ExecutableFolder();
+// Where the language files and Skins are: beside the executable, else ../share/vorlin.
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder);
+
+// Words for a protocol result code.
+std::string DescribeResult(int result);
+
+bool StdinIsTerminal();
+
+}  // namespace vorlin
