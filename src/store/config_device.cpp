@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <new>
+#include <span>
 #include <vector>
 
 #include "device/protocol.h"
-#include "keys/key_codes.h"
 #include "platform/atomic_file.h"
 #include "platform/utf.h"
 #include "skin/language.h"
@@ -27,16 +27,9 @@ KeyMap CopyFactoryMap(ConnectionState& connection) {
     return connection.defaultKeyMap;
 }
 
-// The sizes of the connected model, kept within the buffers.
+// The connected model's key-map size, kept within the buffers.
 size_t KeyMapBytes(const DeviceLink& link) {
     return std::min<size_t>(link.keyMapSize.load(), kMaxKeyMapSize);
-}
-size_t KeyPositions(const DeviceLink& link) {
-    return std::min<size_t>(link.keyCount.load(), KeyMapBytes(link) / 3);
-}
-
-DeviceKeyRecord RecordAt(const KeyMap& map, size_t position) {
-    return {map[3 * position], map[3 * position + 1], map[3 * position + 2]};
 }
 
 }  // namespace
@@ -87,17 +80,16 @@ int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path) {
     }
 
     const KeyMap factory = CopyFactoryMap(ctx.connection);
-    const size_t positions = KeyPositions(ctx.link);
+    const size_t mapBytes = KeyMapBytes(ctx.link);
+    const int positions = static_cast<int>(ctx.link.keyCount.load());
     std::vector<uint8_t> bytes;
     try {
         auto image = std::make_unique<ConfigImage>();
         image->RefreshHeader(static_cast<uint16_t>(macros.size()), 0, 0);
         for (int p = 0; p < 3; ++p) {
             ResetKeyActionTable(image->tables[p]);
-            for (size_t i = 0; i < positions; ++i) {
-                DecodeKeyAction(RecordAt(maps[p], i), RecordAt(factory, i),
-                                image->tables[p].data());
-            }
+            DecodeKeyMap({maps[p].data(), mapBytes}, {factory.data(), mapBytes}, positions,
+                         image->tables[p].data());
         }
         image->tables[3].fill(KeyAction{});
         bytes.resize(ImageFileSize(static_cast<uint32_t>(macros.size()), 0));
@@ -155,22 +147,15 @@ int ApplyToDevice(StoreContext& ctx, bool allProfiles) {
     }
 
     const KeyMap factory = CopyFactoryMap(ctx.connection);
-    const size_t positions = KeyPositions(ctx.link);
+    const std::span<const uint8_t> factoryMap(factory.data(), KeyMapBytes(ctx.link));
+    const int positions = static_cast<int>(ctx.link.keyCount.load());
+    // The positions in the area just encoded, which is the apply store's list.
     const MacroIndexOf findMacro = [&](uint32_t id) { return FindMacroIndex(ctx.apply, id); };
-    std::vector<KeyMap> maps;
+    std::vector<std::vector<uint8_t>> maps;
     for (int p : profiles) {
-        KeyMap map = factory;
-        for (size_t i = 0; i < positions; ++i) {
-            const DeviceKeyRecord record = RecordAt(factory, i);
-            const KeyCode code = DecodeDeviceRecord(record);
-            if (code == 0) continue;
-            const KeyIndex index = KeyIndexOf(code);
-            if (index >= kKeyActionsPerTable) continue;
-            const DeviceKeyRecord out =
-                EncodeKeyAction(ctx.apply.image->tables[p][index], record, findMacro);
-            std::copy(out.begin(), out.end(), map.begin() + 3 * i);
-        }
-        maps.push_back(map);
+        maps.push_back(
+            EncodeKeyMap(ctx.apply.image->tables[p].data(), factoryMap, positions, findMacro));
+        maps.back().resize(kMaxKeyMapSize, 0);  // the link reads its current key-map size
     }
 
     // Every step counts: a lost begin, macro area or end leaves the keyboard with a partial

@@ -2,6 +2,7 @@
 #include "store/macro_area.h"
 
 #include <algorithm>
+#include <array>
 #include <string>
 
 #include "keys/key_codes.h"
@@ -50,7 +51,9 @@ MacroAreaSizes MacroAreaSize(const ConfigStore& store) {
     return sizes;
 }
 
-DeviceKeyRecord MacroKeyRecord(KeyCode code) {
+namespace {
+
+DeviceKeyRecord ComputeMacroKeyRecord(KeyCode code) {
     for (const ModifierBit& m : kModifierBits) {
         if (m.code == code) return {2, 1, m.bit};
     }
@@ -71,6 +74,26 @@ DeviceKeyRecord MacroKeyRecord(KeyCode code) {
             break;
     }
     return {0, 0, 0};
+}
+
+// Every code a key table row can name, worked out once: encoding a whole area looks up each
+// action's record.
+constexpr KeyCode kCachedCodes = 1024;
+
+const std::array<DeviceKeyRecord, kCachedCodes>& MacroKeyRecords() {
+    static const auto records = [] {
+        std::array<DeviceKeyRecord, kCachedCodes> table{};
+        for (KeyCode code = 0; code < kCachedCodes; ++code)
+            table[code] = ComputeMacroKeyRecord(code);
+        return table;
+    }();
+    return records;
+}
+
+}  // namespace
+
+DeviceKeyRecord MacroKeyRecord(KeyCode code) {
+    return code < kCachedCodes ? MacroKeyRecords()[code] : ComputeMacroKeyRecord(code);
 }
 
 void EncodeMacroAction(const MacroAction& action, uint8_t* out) {
@@ -140,7 +163,7 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
     size_t n = std::min<size_t>(GetU16(base + 4), kMaxMacros);
     n = std::min(n, (limit - kMacroAreaHeaderSize) / 2);
 
-    records.resize(n);
+    records.reserve(n);
     size_t made = 0;
     for (; made < n; ++made) {
         const size_t offset = GetU16(base + kMacroAreaHeaderSize + 2 * made);
@@ -150,8 +173,7 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
         const size_t room = (limit - offset - 4) / 4;
         const size_t count = std::min({declared, size_t{kMaxMacroActions}, room});
 
-        MacroRecord& r = records[made];
-        r = MacroRecord{};
+        MacroRecord& r = records.emplace_back();
         r.repeatCount = block[2];
         r.macroId = static_cast<uint16_t>(made + 1);
         r.actionCount = static_cast<uint16_t>(count);
@@ -175,7 +197,6 @@ int DecodeMacroArea(std::span<const uint8_t> area, std::vector<MacroRecord>& rec
             r.SetName(name);
         }
     }
-    records.resize(made);
     return static_cast<int>(made);
 }
 

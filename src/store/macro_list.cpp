@@ -8,11 +8,20 @@
 #include "skin/language.h"
 
 namespace vorlin {
+namespace {
+
+// A macro assignment keeps its macro id in the low 16 bits of its value.
+uint16_t MacroIdOf(uint32_t value) {
+    return static_cast<uint16_t>(value & 0xFFFF);
+}
+
+}  // namespace
 
 int FindMacroIndex(const ConfigStore& store, uint32_t macroId) {
     std::lock_guard guard(store.lock);
+    const uint16_t id = MacroIdOf(macroId);
     for (size_t i = 0; i < store.macros.size(); ++i) {
-        if (store.macros[i].macroId == macroId) return static_cast<int>(i);
+        if (store.macros[i].macroId == id) return static_cast<int>(i);
     }
     return 0;
 }
@@ -33,7 +42,7 @@ bool MacroInUse(ConfigStore& work, const MacroRecord& record, int& writeAllProfi
         for (int slot = 0; slot < kKeyActionSlots && !used; ++slot) {
             if (slot == kFirstGKeyEntry) continue;  // entry 256 of the first table
             const KeyAction& a = work.image->Slot(slot);
-            used = a.type == kActionMacro && a.value == record.macroId;
+            used = a.type == kActionMacro && MacroIdOf(a.value) == record.macroId;
         }
     }
     if (!used) return true;
@@ -48,7 +57,8 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
             for (int slot = 0; slot < kKeyActionSlots; ++slot) {
                 KeyAction& a = work.image->Slot(slot);
                 if (a.type != kActionMacro) continue;
-                if (a.value == 0) {
+                const uint16_t id = MacroIdOf(a.value);
+                if (id == 0) {
                     if (!records.empty()) {
                         a.value = records.front().macroId;
                         ui.SetChanged(true);
@@ -57,7 +67,7 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
                 }
                 const MacroRecord* found = nullptr;
                 for (const MacroRecord& r : records) {
-                    if (r.macroId == a.value) {
+                    if (r.macroId == id) {
                         found = &r;
                         break;
                     }

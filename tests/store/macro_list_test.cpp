@@ -32,6 +32,7 @@ TEST_F(MacroListTest, LookupsByIdAndPosition) {
     EXPECT_EQ(FindMacroIndex(work, 4), 0);
     EXPECT_EQ(FindMacroIndex(work, 9), 2);
     EXPECT_EQ(FindMacroIndex(work, 55), 0);
+    EXPECT_EQ(FindMacroIndex(work, 0x10009), 2) << "the id is the low 16 bits";
     EXPECT_EQ(MacroIdAt(work, 1), 2);
     EXPECT_EQ(MacroIdAt(work, -1), 0);
     EXPECT_EQ(MacroIdAt(work, 3), 0);

@@ -1,9 +1,7 @@
-// A store context wired to a simulated keyboard through the real device link: each open of the
-// vendor collection is served over a socketpair by the simulator's bridge, so every exchange
-// runs through the fd transport, the protocol layer and the keyboard's own frame handling.
+// A store context wired to a simulated keyboard through the real device link: the keyboard is
+// served over a socketpair, so every exchange runs through the fd transport, the protocol layer
+// and the keyboard's own frame handling.
 #pragma once
-
-#include <sys/socket.h>
 
 #include <gtest/gtest.h>
 
@@ -12,72 +10,23 @@
 #include <string>
 #include <vector>
 
+#include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
-#include "device/hid/fd_io.h"
-#include "device/hid/hid_backend.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "device/hid/sim_backend.h"
 #include "device/protocol.h"
 #include "sim/sim_keyboard.h"
-#include "sim/sim_socket_bridge.h"
 #include "store/config_store.h"
 #include "store/store_context.h"
 #include "store_fixtures.h"
 
 namespace vorlin::test {
 
-class SimBridgeBackend : public HidBackend {
-  public:
-    explicit SimBridgeBackend(std::shared_ptr<SimKeyboard> keyboard)
-        : keyboard_(std::move(keyboard)) {}
-    ~SimBridgeBackend() override {
-        for (auto& bridge : bridges_) bridge->Stop();
-    }
-
-    std::string path() const {
-        const SimModelInfo& info = keyboard_->info();
-        char text[64];
-        std::snprintf(text, sizeof text, "sim-store&vid_%04x&pid_%04x&mi_01", info.vendorId,
-                      info.productId);
-        return text;
-    }
-
-    bool Enumerate(std::vector<std::string>& paths) override {
-        paths = {path()};
-        return true;
-    }
-
-    std::unique_ptr<HidTransport> Open(const std::string& p, const HidOpenMode&,
-                                       HidInterfaceInfo& info) override {
-        if (p != path()) return nullptr;
-        std::shared_ptr<SimPort> port = keyboard_->Open(SimEndpoint::Vendor);
-        if (!port) return nullptr;
-        int sv[2];
-        if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, sv) != 0) {
-            return nullptr;
-        }
-        bridges_.push_back(std::make_unique<SimSocketBridge>(port, sv[1]));
-        info.attributes = {keyboard_->info().vendorId, keyboard_->info().productId, 0x0100};
-        const auto descriptor = VendorCollectionDescriptor();
-        info.reportDescriptor.assign(descriptor.begin(), descriptor.end());
-        info.collectionIndex = 1;
-        return MakeFdTransport(sv[0], true, {kVendorReportId});
-    }
-
-    bool Exists(const std::string& p) override { return p == path() && keyboard_->Present(); }
-
-  private:
-    std::shared_ptr<SimKeyboard> keyboard_;
-    std::vector<std::unique_ptr<SimSocketBridge>> bridges_;
-};
-
 // Everything a store operation needs, around one simulated keyboard.
 struct SimStore {
     explicit SimStore(SimModel model = SimModel::k320F_5000)
-        : keyboard(SimKeyboard::Create(model)),
-          backend(keyboard),
-          link(backend),
-          paths(PathsIn(dir.path())) {
+        : keyboard(SimKeyboard::Create(model)), link(backend), paths(PathsIn(dir.path())) {
+        backend.Add(keyboard);
         std::filesystem::create_directories(paths.exeFolder);
         WriteFile(paths.exeFolder / "Lang0409.ini",
                   {std::begin(kLanguage), std::end(kLanguage) - 1});
@@ -86,7 +35,17 @@ struct SimStore {
 
     // What the connection monitor does when it finds the keyboard.
     void Connect() {
-        ASSERT_TRUE(link.device.Open(backend.path(), true, true, true, false));
+        bool found = false;
+        std::vector<std::string> interfaces;
+        ASSERT_TRUE(backend.Enumerate(interfaces));
+        for (const std::string& path : interfaces) {
+            if (!link.device.Open(path, true, true, true, false)) continue;
+            found = link.device.caps.usagePage == kVendorUsagePage &&
+                    link.device.caps.usage == kVendorUsage;
+            if (found) break;
+            link.device.Close();
+        }
+        ASSERT_TRUE(found) << "no vendor collection";
         link.keyMapSize = keyboard->info().keyMapSize;
         link.profileStride = keyboard->info().keyMapSize;
         link.keyCount = keyboard->info().keyCount;
@@ -135,7 +94,7 @@ struct SimStore {
 
     TempDir dir;
     std::shared_ptr<SimKeyboard> keyboard;
-    SimBridgeBackend backend;
+    SimBackend backend{SimBackend::Transport::Socketpair};
     DeviceLink link;
     ConnectionState connection;
     ConfigStore work;
