@@ -140,7 +140,7 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
             keyboard.push_back(&r);
             if (!r.node.empty() && (nodes.empty() || nodes.back() != r.node))
                 nodes.push_back(r.node);
-        } else if (r.collectionCount == 0 && !r.described) {
+        } else if (!r.identified) {
             unexamined.push_back(&r);
         }
     }
@@ -296,11 +296,14 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
 void AddDiagnoseCommand(CLI::App& app, CliSession& s, CommandAction& action) {
     auto opt = std::make_shared<DiagnoseOptions>();
     CLI::App* sub = app.add_subcommand(
-        "diagnose",
-        "Tell why the keyboard cannot be used: its nodes and their permissions, the udev rule, "
-        "other programs holding it, the user's files and the language file. Exit code 0 when "
-        "the keyboard is usable, 3 when it is missing or cannot be opened, 1 when it does not "
-        "answer; the last line names the most likely cause");
+        "diagnose", "Explain why the keyboard cannot be used, and what to do about it");
+    sub->footer(
+        "Shows the kernel release; each node of the two keyboard models with its owner, mode "
+        "and whether this user can open it; whether the udev rule is installed, with the "
+        "commands to install it when it is not; other programs holding the keyboard open; "
+        "whether the keyboard answers; the user's files and the language file, each checked.\n"
+        "The last line names the most likely cause. Exit code 0 when the keyboard is usable, 3 "
+        "when it is missing or cannot be opened, 1 when it does not answer.");
     sub->add_option("--proc-root", opt->procRoot, "Where the process list lives")->type_name("DIR");
     sub->add_option("--udev-rules-dir", opt->udevFolders,
                     "A folder udev reads rules from, highest priority first (repeatable; default "

@@ -27,6 +27,16 @@ namespace fs = std::filesystem;
 
 constexpr uid_t kNobody = 65534;
 
+// A node mode that keeps the user of RunUnprivileged out: root's tests run as nobody, whom
+// 0600 shuts out; anyone else owns the file and needs 0000.
+inline mode_t NoAccessMode() {
+    return ::geteuid() == 0 ? 0600 : 0000;
+}
+// Likewise, a mode that lets that user read but not write.
+inline mode_t ReadOnlyMode() {
+    return ::geteuid() == 0 ? 0644 : 0444;
+}
+
 // Bytes of a descriptor written as commented hex ('#' to the end of a line).
 inline std::vector<uint8_t> LoadHexFixture(const std::string& name) {
     std::ifstream in(fs::path(VORLIN_SOURCE_DIR) / "tests/fixtures/descriptors" / name);

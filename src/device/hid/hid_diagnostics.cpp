@@ -259,7 +259,7 @@ bool ListHidInterfaces(const HidDiagnosticRoots& roots, std::vector<HidInterface
             HidInterfaceReport r;
             r.path = node;
             r.node = node;
-            r.collectionCount = 0;
+            r.identified = false;
             r.error = SysfsEntryFault(roots.sysfsRoot, name);
             r.access = acc->second;
             out.push_back(std::move(r));

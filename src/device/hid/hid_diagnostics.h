@@ -58,6 +58,7 @@ struct HidInterfaceReport {
     std::string path;  // the interface path the program opens; the node for unreadable nodes
     std::string node;  // the hidraw node ("" for interfaces of other backends)
     std::string name;
+    bool identified = true;  // false: sysfs did not say which device this is
     uint16_t vendorId = 0;
     uint16_t productId = 0;
     int interfaceNumber = -1;  // -1: not a USB interface
