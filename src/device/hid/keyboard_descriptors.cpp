@@ -1,6 +1,8 @@
 // Report descriptor bytes of the keyboard models.
 #include "device/hid/keyboard_descriptors.h"
 
+#include <algorithm>
+
 namespace vorlin {
 namespace {
 
@@ -37,8 +39,9 @@ constexpr uint8_t kConsumer[] = {
 };
 
 std::vector<uint8_t> Join(std::span<const uint8_t> a, std::span<const uint8_t> b) {
-    std::vector<uint8_t> v(a.begin(), a.end());
-    v.insert(v.end(), b.begin(), b.end());
+    std::vector<uint8_t> v(a.size() + b.size());
+    std::copy(a.begin(), a.end(), v.begin());
+    std::copy(b.begin(), b.end(), v.begin() + static_cast<std::ptrdiff_t>(a.size()));
     return v;
 }
 
