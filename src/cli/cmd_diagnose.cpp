@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <sstream>
 
@@ -209,7 +208,10 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
                          : "the keyboard did not answer")
             << '\n';
     } else {
-        out << "Commands: not tried (no command interface this user can open)\n";
+        out << "Commands: not tried ("
+            << (blocked ? "this user cannot open the command interface"
+                        : "no command interface found")
+            << ")\n";
     }
 
     out << "Files:\n";

@@ -49,7 +49,7 @@ TEST_F(Diagnose, NamesTheMissingRuleAndTheNodeWithoutPermission) {
     EXPECT_TRUE(Has(r.out, "udev rule: not installed; looked in " + tree.udev().string()));
     EXPECT_TRUE(Has(r.out, "    sudo tee /etc/udev/rules.d/60-vorlin.rules >/dev/null <<'EOF'\n"));
     EXPECT_TRUE(Has(r.out, "    sudo udevadm control --reload-rules && sudo udevadm trigger\n"));
-    EXPECT_TRUE(Has(r.out, "Commands: not tried"));
+    EXPECT_TRUE(Has(r.out, "Commands: not tried (this user cannot open the command interface)"));
     EXPECT_TRUE(Has(r.out, "Language: English, " VORLIN_ASSETS_DIR "/Lang0409.ini: complete"));
     EXPECT_EQ(r.LastLine(),
               "Most likely cause: this user may not read " + tree.Node(1) +
