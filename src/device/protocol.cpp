@@ -61,6 +61,7 @@ int MapStatus(const uint8_t* reply) {
 int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
                 const uint8_t* payload, size_t payloadLength, uint8_t* replyData,
                 size_t replyDataLength, bool pauseFirst = false) {
+    if ((payloadLength > 0 && !payload) || (replyDataLength > 0 && !replyData)) return kFailed;
     if (!link.ready.load()) return kFailed;
     uint8_t frame[kFrameSize] = {};
     PutHeader(frame, code, length, offset);
@@ -86,6 +87,7 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
             const uint8_t* out, uint8_t* in) {
     const unsigned total = sizeKind == Size::KeyMap ? link.keyMapSize.load() : count;
     if (total == 0) return kDone;
+    if ((out == nullptr) == (in == nullptr)) return kFailed;  // no data given
     if (!link.ready.load()) return kFailed;
 
     uint8_t frame[kFrameSize] = {};

@@ -71,9 +71,12 @@ SimPort::ReadResult SimPort::TryRead(uint8_t* buffer, size_t length, size_t* tra
         *readyAt = head.readyAt;
         return ReadResult::NotYet;
     }
-    size_t n = std::min(length, head.length);
-    std::memcpy(buffer, head.bytes.data(), n);
-    *transferred = n;
+    if (head.length > length) {
+        queue_.pop_front();
+        return ReadResult::TooLong;
+    }
+    std::memcpy(buffer, head.bytes.data(), head.length);
+    *transferred = head.length;
     queue_.pop_front();
     return ReadResult::Got;
 }

@@ -27,7 +27,7 @@ class SimKeyboard;
 class SimPort {
   public:
     using Clock = std::chrono::steady_clock;
-    enum class ReadResult { Got, Empty, NotYet, Dead };
+    enum class ReadResult { Got, Empty, NotYet, Dead, TooLong };
 
     ~SimPort();
     SimPort(const SimPort&) = delete;
@@ -41,7 +41,8 @@ class SimPort {
 
     // false when the keyboard is gone (also for writes to a collection without output).
     bool Write(const uint8_t* report, size_t length);
-    // Got: *transferred bytes copied. NotYet: the next report arrives at *readyAt.
+    // Got: *transferred bytes copied. NotYet: the next report arrives at *readyAt. TooLong: the
+    // next report did not fit the buffer and was consumed.
     ReadResult TryRead(uint8_t* buffer, size_t length, size_t* transferred,
                        Clock::time_point* readyAt);
     bool Dead() const;

@@ -80,6 +80,7 @@ void SimSocketBridge::Run() {
             size_t got = 0;
             Clock::time_point readyAt;
             SimPort::ReadResult r = port_->TryRead(buffer, sizeof buffer, &got, &readyAt);
+            if (r == SimPort::ReadResult::TooLong) continue;
             if (r == SimPort::ReadResult::Got) {
                 // A host that does not read loses reports, as with a full hidraw buffer.
                 send(fd_, buffer, got, MSG_DONTWAIT | MSG_NOSIGNAL);

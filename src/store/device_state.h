@@ -12,19 +12,19 @@
 namespace vorlin {
 
 constexpr int kOfferedModeSlots = 32;
-constexpr int kStateActiveProfile = 10;
-constexpr int kStateMacroCapacity = 11;
-constexpr int kStateFirstMode = 12;
+constexpr int kStateProfileByte = 10;
+constexpr int kStateMacroByte = 11;
+constexpr int kStateModesByte = 12;
 
 struct DeviceStateBlock {
     // Bytes 0..9 mean nothing to us and go back to the keyboard unchanged.
     std::array<uint8_t, kStateBlockSize> bytes{};
 
-    int activeProfile() const { return bytes[kStateActiveProfile]; }
-    unsigned macroCapacity() const { return bytes[kStateMacroCapacity]; }
+    int activeProfile() const { return bytes[kStateProfileByte]; }
+    unsigned macroCapacity() const { return bytes[kStateMacroByte]; }
     // Each non-zero byte is a mode number; zero marks an empty slot.
     std::span<const uint8_t, kOfferedModeSlots> offeredModes() const {
-        return std::span<const uint8_t, kOfferedModeSlots>(bytes.data() + kStateFirstMode,
+        return std::span<const uint8_t, kOfferedModeSlots>(bytes.data() + kStateModesByte,
                                                            kOfferedModeSlots);
     }
     void ClearOfferedModes();

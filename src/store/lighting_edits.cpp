@@ -2,7 +2,6 @@
 #include "store/lighting_edits.h"
 
 #include <array>
-#include <set>
 
 #include "device/protocol.h"
 #include "store/lighting_modes.h"
@@ -98,6 +97,16 @@ void PrepareLightingPanel(LightingModel& model) {
     if (model.colourChoice < 0 || model.colourChoice >= kColourChoices) model.colourChoice = 0;
 }
 
+int LoadProfileLighting(LightingModel& model, LightingContext& ctx, int profile) {
+    model.activeProfile = profile;
+    int result = LoadLighting(model, ctx);
+    if (OffersUserColours(model)) {
+        FillUserModeList(model, ctx.paths);
+        SendUserMode(model, ctx);
+    }
+    return result;
+}
+
 int PaintKey(LightingModel& model, LightingContext& ctx, int controlId) {
     if (model.mode != kUserColourMode) return 0;
     const int position = LightPositionOf(controlId);
@@ -134,16 +143,17 @@ void SetFreeColour(LightingModel& model, const AppPaths& paths, Rgb colour) {
 bool SetBaseColour(LightingModel& model, LightingContext& ctx, Rgb colour) {
     if (colour == model.baseColour) return false;
     model.baseColour = colour;
-    SaveUserModeSettings(model, ctx.paths);
     const int profile = ProfileIndex(model);
+    // Settings and every recoloured key go to the file in one write.
+    UserColourFile file(ActiveUserColourFile(model, ctx.paths));
+    file.SetSettings(model.userMode, {model.tool, model.baseColour, model.userColour});
     auto keys = LightKeys();
-    std::set<int> saved;  // the G keys share one light and one file entry
     for (size_t i = 0; i < keys.size(); ++i) {
         if (!model.baseFlags[profile][i]) continue;
         SetPageColour(model.keyColours[profile], keys[i].lightPosition, colour);
-        if (saved.insert(keys[i].lightPosition).second)
-            SaveKeyColour(model, ctx.paths, keys[i].lightPosition, colour, true);
+        file.SetKeyColour(model.userMode, keys[i].lightPosition, {colour, true});
     }
+    file.Save();
     SendKeyColours(model, ctx.link);
     return true;
 }

@@ -25,6 +25,11 @@ bool SetReportRate(LightingModel& model, DeviceLink& link, int rate);      // 0.
 // Settles values the panel cannot show before it is refreshed.
 void PrepareLightingPanel(LightingModel& model);
 
+// The model's part of showing a profile's lighting before the keyboard switches to it: the
+// profile becomes active, its record is loaded, and with user colours its user-mode list and
+// layout are loaded and sent. Returns LoadLighting's result.
+int LoadProfileLighting(LightingModel& model, LightingContext& ctx, int profile);
+
 // A click on a key button in the lighting view: in the user-colour mode the key takes the
 // colour of the current tool. Returns 1 when the key was painted.
 int PaintKey(LightingModel& model, LightingContext& ctx, int controlId);

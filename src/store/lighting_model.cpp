@@ -139,22 +139,22 @@ bool OffersUserColours(const LightingModel& model) {
 }
 
 void FillUserModeList(LightingModel& model, const AppPaths& paths) {
-    auto file = ActiveUserColourFile(model, paths);
+    UserColourFile file(ActiveUserColourFile(model, paths));
     model.userModeNames.clear();
-    for (int n = 0; n < kUserModes; ++n) model.userModeNames.push_back(ReadUserModeName(file, n));
+    for (int n = 0; n < kUserModes; ++n) model.userModeNames.push_back(file.ModeName(n));
 }
 
 void LoadUserMode(LightingModel& model, const AppPaths& paths) {
     const int profile = ProfileIndex(model);
-    auto file = ActiveUserColourFile(model, paths);
-    model.userMode = ReadPresentMode(file);
-    UserModeSettings settings = ReadUserModeSettings(file, model.userMode);
+    UserColourFile file(ActiveUserColourFile(model, paths));
+    model.userMode = file.PresentMode();
+    UserModeSettings settings = file.Settings(model.userMode);
     model.tool = settings.tool;
     model.baseColour = settings.baseColour;
     model.userColour = settings.userColour;
     auto keys = LightKeys();
     for (size_t i = 0; i < keys.size(); ++i) {
-        KeyColourEntry entry = ReadKeyColour(file, model.userMode, keys[i].lightPosition);
+        KeyColourEntry entry = file.KeyColour(model.userMode, keys[i].lightPosition);
         SetPageColour(model.keyColours[profile], keys[i].lightPosition, entry.colour);
         model.baseFlags[profile][i] = entry.baseFlag;
     }
@@ -186,8 +186,9 @@ void RecomputeBaseFlags(LightingModel& model) {
 }
 
 bool SaveUserModeSettings(const LightingModel& model, const AppPaths& paths) {
-    return WriteUserModeSettings(ActiveUserColourFile(model, paths), model.userMode,
-                                 {model.tool, model.baseColour, model.userColour});
+    UserColourFile file(ActiveUserColourFile(model, paths));
+    return file.SetSettings(model.userMode, {model.tool, model.baseColour, model.userColour}) &&
+           file.Save();
 }
 
 bool SaveKeyColour(const LightingModel& model, const AppPaths& paths, int lightPosition, Rgb colour,

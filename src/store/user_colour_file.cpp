@@ -59,6 +59,22 @@ std::string FormatRgb(Rgb c) {
     return text;
 }
 
+std::string KeyName(int lightPosition) {
+    return std::to_string(lightPosition);
+}
+
+std::string FormatKeyColour(const KeyColourEntry& entry) {
+    return FormatRgb(entry.colour) + (entry.baseFlag ? ",1" : ",0");
+}
+
+KeyColourEntry ParseKeyColour(std::string_view text) {
+    int v[4] = {255, 0, 0, 1};
+    ParseInts(text, v, 4);
+    return {MakeRgb(Channel(v[0]), Channel(v[1]), Channel(v[2])), v[3] != 0};
+}
+
+constexpr std::string_view kDefaultKeyText = "255,0,0,1";
+
 }  // namespace
 
 std::filesystem::path UserColourFilePath(const std::filesystem::path& prefix, int number) {
@@ -98,12 +114,7 @@ bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::str
 }
 
 UserModeSettings ReadUserModeSettings(const std::filesystem::path& file, int userMode) {
-    std::string section = ModeSection(userMode);
-    UserModeSettings s;
-    s.tool = ParseInt(IniRead(file, section, "tool", "0"), 0);
-    s.baseColour = ParseRgb(IniRead(file, section, "jcolor", "0,0,0"), 0);
-    s.userColour = ParseRgb(IniRead(file, section, "color", "0,0,0"), 0);
-    return s;
+    return UserColourFile(file).Settings(userMode);
 }
 
 bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
@@ -115,17 +126,68 @@ bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
 }
 
 KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition) {
-    std::string text =
-        IniRead(file, ModeSection(userMode), std::to_string(lightPosition), "255,0,0,1");
-    int v[4] = {255, 0, 0, 1};
-    ParseInts(text, v, 4);
-    return {MakeRgb(Channel(v[0]), Channel(v[1]), Channel(v[2])), v[3] != 0};
+    return ParseKeyColour(
+        IniRead(file, ModeSection(userMode), KeyName(lightPosition), kDefaultKeyText));
 }
 
 bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
                     const KeyColourEntry& entry) {
-    std::string value = FormatRgb(entry.colour) + (entry.baseFlag ? ",1" : ",0");
-    return IniWrite(file, ModeSection(userMode), std::to_string(lightPosition), value);
+    return IniWrite(file, ModeSection(userMode), KeyName(lightPosition), FormatKeyColour(entry));
+}
+
+UserColourFile::UserColourFile(std::filesystem::path file) : file_(std::move(file)) {
+    std::error_code ec;
+    if (std::optional<IniDocument> doc = IniDocument::Load(file_)) {
+        doc_ = std::move(*doc);
+    } else {
+        readable_ = !std::filesystem::exists(std::filesystem::symlink_status(file_, ec));
+    }
+}
+
+std::string UserColourFile::Get(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+    std::optional<std::string> value = doc_.Find(section, key);
+    return value ? *value : std::string(fallback);
+}
+
+int UserColourFile::PresentMode() const {
+    return ParseInt(Get(kPresentSection, kPresentKey, "0"), 0);
+}
+
+std::string UserColourFile::ModeName(int userMode) const {
+    return Get(kNameSection, std::to_string(userMode), "0");
+}
+
+UserModeSettings UserColourFile::Settings(int userMode) const {
+    std::string section = ModeSection(userMode);
+    UserModeSettings s;
+    s.tool = ParseInt(Get(section, "tool", "0"), 0);
+    s.baseColour = ParseRgb(Get(section, "jcolor", "0,0,0"), 0);
+    s.userColour = ParseRgb(Get(section, "color", "0,0,0"), 0);
+    return s;
+}
+
+KeyColourEntry UserColourFile::KeyColour(int userMode, int lightPosition) const {
+    return ParseKeyColour(Get(ModeSection(userMode), KeyName(lightPosition), kDefaultKeyText));
+}
+
+bool UserColourFile::SetSettings(int userMode, const UserModeSettings& settings) {
+    std::string section = ModeSection(userMode);
+    bool ok = doc_.Set(section, "tool", std::to_string(settings.tool));
+    ok = doc_.Set(section, "jcolor", FormatRgb(settings.baseColour)) && ok;
+    return doc_.Set(section, "color", FormatRgb(settings.userColour)) && ok;
+}
+
+bool UserColourFile::SetKeyColour(int userMode, int lightPosition, const KeyColourEntry& entry) {
+    return doc_.Set(ModeSection(userMode), KeyName(lightPosition), FormatKeyColour(entry));
+}
+
+bool UserColourFile::Save() const {
+    if (!readable_) return false;
+    std::error_code ec;
+    if (file_.has_parent_path()) std::filesystem::create_directories(file_.parent_path(), ec);
+    std::vector<uint8_t> bytes = doc_.Serialize();
+    return WriteFileAtomically(file_, bytes);
 }
 
 bool CopyUserColourFile(const std::filesystem::path& source, const std::filesystem::path& target) {

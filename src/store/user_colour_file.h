@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/ini_file.h"
 #include "store/lighting_colour.h"
 
 namespace vorlin {
@@ -47,6 +48,34 @@ bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
 KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition);
 bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
                     const KeyColourEntry& entry);
+
+// A whole user-colour file in memory, for reading a user mode at once and for changes to many
+// keys that are written back in one step.
+class UserColourFile {
+  public:
+    // A missing or unreadable file reads as empty: every value takes its default.
+    explicit UserColourFile(std::filesystem::path file);
+
+    int PresentMode() const;
+    std::string ModeName(int userMode) const;
+    UserModeSettings Settings(int userMode) const;
+    KeyColourEntry KeyColour(int userMode, int lightPosition) const;
+
+    // Changes in memory only.
+    bool SetSettings(int userMode, const UserModeSettings& settings);
+    bool SetKeyColour(int userMode, int lightPosition, const KeyColourEntry& entry);
+    // Replaces the file atomically; false, with the file unchanged, when it exists but could
+    // not be read (nothing of it would survive the rewrite).
+    bool Save() const;
+
+  private:
+    std::string Get(std::string_view section, std::string_view key,
+                    std::string_view fallback) const;
+
+    std::filesystem::path file_;
+    IniDocument doc_;
+    bool readable_ = true;
+};
 
 // Replaces the file with a copy of source in one step: on failure the file is as it was.
 bool CopyUserColourFile(const std::filesystem::path& source, const std::filesystem::path& target);

@@ -40,6 +40,10 @@ Rgb Palette(int index) {
 
 }  // namespace
 
+PreviewSettings PreviewSettingsOf(const LightingModel& model) {
+    return {model.mode, model.direction, model.multicolour, model.colour};
+}
+
 int FadeIntensity(int i, bool scripted) {
     if (i >= 128) return std::max(0, i - (scripted ? 30 : 20));
     if (i >= 64) return i - (scripted ? 20 : 16);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "store/lighting_colour.h"
+#include "store/lighting_model.h"
 #include "ui/preview_fronts.h"
 #include "ui/preview_random.h"
 #include "ui/preview_tables.h"
@@ -26,6 +27,8 @@ struct PreviewSettings {
     bool multicolour = false;
     Rgb colour = 0;
 };
+
+PreviewSettings PreviewSettingsOf(const LightingModel& model);
 
 struct KeyOutline {
     enum Op : uint8_t {

@@ -179,6 +179,28 @@ TEST(ConnectionMonitor, ConnectsLosesAndSwitchesModels) {
     EXPECT_EQ(m.link.ready, 0);
 }
 
+TEST(ConnectionMonitor, BootLoaderLooksLikeAnUnplugAndTheKeyboardComesBack) {
+    Machine m;
+    auto kb = SimKeyboard::Create(SimModel::k320F_5000);
+    m.backend.Add(kb);
+    ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+    monitor.Start();
+    ASSERT_TRUE(m.sink.WaitFor("open"));
+
+    EXPECT_EQ(EnterBootMode(m.link), kDone);
+    ASSERT_TRUE(m.sink.WaitFor("icon 128"));
+    EXPECT_TRUE(kb->InBootMode());
+    EXPECT_EQ(m.link.ready, 0);
+
+    kb->Reappear();  // flashed and restarted
+    ASSERT_TRUE(m.sink.WaitFor("icon 141", 2));
+    EXPECT_EQ(m.link.ready, 1);
+    uint8_t block[44];
+    EXPECT_EQ(ReadState(m.link, block), kDone);
+    monitor.Stop();
+    EXPECT_EQ(m.sink.Count("reload"), 2);
+}
+
 TEST(ConnectionMonitor, StartsWithoutKeyboardAndOpensNothingLater) {
     Machine m;
     ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());

@@ -216,6 +216,9 @@ TEST_F(Protocol, ShortCutsSendNothing) {
     EXPECT_EQ(WriteKeyColours(link(), data, 3, 0, 3), kBadProfile);
     EXPECT_EQ(WriteKeyColours(link(), data, 3, -1, 0), kFailed);
     EXPECT_EQ(ReadMacroArea(link(), buffer, 0x10001), kFailed);
+    EXPECT_EQ(WriteKeyMap(link(), nullptr, 0), kFailed);
+    EXPECT_EQ(WriteLighting(link(), nullptr, 4, 0), kFailed);
+    EXPECT_EQ(ReadState(link(), nullptr), kFailed);
     EXPECT_TRUE(sim->Requests().empty());
 }
 

@@ -3,6 +3,7 @@
 
 #include <vector>
 
+#include "platform/settings.h"
 #include "store/macro_list.h"
 #include "store_fixtures.h"
 
@@ -105,6 +106,32 @@ TEST_F(MacroListTest, CommitOfAnEmptyListLeavesUnassignedKeysAlone) {
     EXPECT_EQ(work.image->tables[0][30].value, 0u);
     EXPECT_EQ(work.image->tables[0][31].type, kActionDefault);
     EXPECT_TRUE(work.macros.empty());
+}
+
+}  // namespace
+}  // namespace vorlin
+
+namespace vorlin {
+namespace {
+
+TEST(RecordDelaySetting, KeptPerLanguageUnderItsText) {
+    test::TempDir dir;
+    const AppPaths paths = test::PathsIn(dir.path());
+    std::filesystem::create_directories(paths.exeFolder);
+    const std::string english = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Record delays\n";
+    const std::string portuguese = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Gravar atrasos\n";
+    test::WriteFile(paths.exeFolder / "Lang0409.ini", {english.begin(), english.end()});
+    test::WriteFile(paths.exeFolder / "Lang0416.ini", {portuguese.begin(), portuguese.end()});
+
+    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 0);
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, 0, 1));
+    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 1);
+    EXPECT_EQ(ReadRecordDelaySetting(paths, 1), 0) << "each language keeps its own";
+    EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "1");
+
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, 0, 5));
+    EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "0");
+    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 0);
 }
 
 }  // namespace

@@ -59,6 +59,7 @@ class InProcessTransport final : public HidTransport {
                 case SimPort::ReadResult::Got:
                     return true;
                 case SimPort::ReadResult::Dead:
+                case SimPort::ReadResult::TooLong:  // never passed off as a whole report
                     return false;
                 case SimPort::ReadResult::Empty:
                     readyAt = Clock::time_point::max();
