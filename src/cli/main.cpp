@@ -52,7 +52,6 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CLI::App app{"vorlinctl: configure the Vorlin keyboard from the command line"};
     app.name("vorlinctl");
     app.fallthrough();
-    app.require_subcommand(1);
     AddGlobalOptions(app, session.options);
     CommandAction action;
     for (AddCommand add : kCommands) add(app, session, action);
