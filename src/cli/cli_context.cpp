@@ -149,8 +149,18 @@ int CliSession::Prepare() {
 
 int CliSession::Connect() {
     if (link->ready.load()) return kExitOk;
+    watch->Reset();
     ConnectOutcome outcome = ConnectOnce(*monitorContext);
-    if (outcome.found) return kExitOk;
+    if (outcome.found) {
+        // Going on without the keyboard's own factory map or macro capacity would translate
+        // keys against the wrong map; the desktop application may, a script should not.
+        if (watch->Failed()) {
+            const int code = FailDevice("connecting to the keyboard");
+            Disconnect();
+            return code;
+        }
+        return kExitOk;
+    }
     if (!outcome.enumerated) return Fail(kExitNoKeyboard, "the HID devices cannot be listed.");
     std::string message = "no keyboard found.";
     if (outcome.candidates > 0 && !outcome.unopened.empty()) {
