@@ -274,6 +274,7 @@ void ConnectionMonitor::Start() {
     if (running_) return;
     running_ = true;
     ctx_.stop.Reset();
+    ctx_.indicatorServing.store(ctx_.indicatorNextTicket.load());  // tickets a stop left unserved
     monitor_ = std::thread([this] { DeviceMonitorThread(ctx_); });
     listener_ = std::thread([this] { ConsumerListenerThread(ctx_, listenerDevice_); });
 }
@@ -291,6 +292,8 @@ void ConnectionMonitor::Stop() {
     }
     ctx_.link.ready.store(0);
     CloseShared(ctx_.link);
+    // Quietly: the window is not told, but a later Start reports the keyboard afresh.
+    ctx_.state.connectionState.store(0);
     running_ = false;
 }
 

@@ -106,7 +106,8 @@ class ConnectionMonitor {
     ConnectionMonitor& operator=(const ConnectionMonitor&) = delete;
 
     void Start();
-    // Asks every thread to end and joins them; the device link is left closed and not ready.
+    // Asks every thread to end and joins them; the device link is left closed and not ready,
+    // and the connection state says not connected (without telling the window).
     void Stop();
 
     MonitorContext& context() { return ctx_; }

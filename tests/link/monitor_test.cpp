@@ -199,6 +199,11 @@ TEST(ConnectionMonitor, BootLoaderLooksLikeAnUnplugAndTheKeyboardComesBack) {
     EXPECT_EQ(ReadState(m.link, block), kDone);
     monitor.Stop();
     EXPECT_EQ(m.sink.Count("reload"), 2);
+
+    // Started again, it reports the keyboard afresh.
+    monitor.Start();
+    ASSERT_TRUE(m.sink.WaitFor("reload", 3));
+    monitor.Stop();
 }
 
 TEST(ConnectionMonitor, StartsWithoutKeyboardAndOpensNothingLater) {
