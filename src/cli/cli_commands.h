@@ -22,5 +22,10 @@ void AddProfileCommand(CLI::App& app, CliSession& session, CommandAction& action
 void AddBootCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddWatchCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddLightingCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddBackupCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddRestoreCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddExportCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddShowCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddAssignCommand(CLI::App& app, CliSession& session, CommandAction& action);
 
 }  // namespace vorlin

@@ -7,12 +7,9 @@
 
 #include "device/connect_once.h"
 #include "device/hid/hidraw_backend.h"
-#include "device/protocol.h"
-#if __has_include("device/hid/sim_backend.h")
 #include "device/hid/sim_backend.h"
-#define VORLIN_HAVE_SIM_BACKEND 1
-#endif
 #include "device/hid/system_backend.h"
+#include "device/protocol.h"
 #include "platform/text_format.h"
 #include "sim/sim_keyboard.h"
 #include "sim/sim_memory.h"
@@ -136,13 +133,11 @@ int CliSession::Prepare() {
             memory = loaded;  // the file tells the model when --simulate names none
         }
         sim = SimKeyboard::Create(memory);
-#ifdef VORLIN_HAVE_SIM_BACKEND
-        simBackend = std::make_shared<SimBackend>();
+        simBackend =
+            std::make_shared<SimBackend>(options.simOverSocket ? SimBackend::Transport::Socketpair
+                                                               : SimBackend::Transport::InProcess);
         simBackend->Add(sim);
         backend->Register(kSimPathPrefix, simBackend);
-#else
-        return Fail(kExitUsage, "this build has no simulated keyboard backend.");
-#endif
     }
     link = std::make_unique<DeviceLink>(*backend);
     watch = std::make_unique<LinkWatch>(err, options.verbose);
@@ -154,8 +149,18 @@ int CliSession::Prepare() {
 
 int CliSession::Connect() {
     if (link->ready.load()) return kExitOk;
+    watch->Reset();
     ConnectOutcome outcome = ConnectOnce(*monitorContext);
-    if (outcome.found) return kExitOk;
+    if (outcome.found) {
+        // Going on without the keyboard's own factory map or macro capacity would translate
+        // keys against the wrong map; the desktop application may, a script should not.
+        if (watch->Failed()) {
+            const int code = FailDevice("connecting to the keyboard");
+            Disconnect();
+            return code;
+        }
+        return kExitOk;
+    }
     if (!outcome.enumerated) return Fail(kExitNoKeyboard, "the HID devices cannot be listed.");
     std::string message = "no keyboard found.";
     if (outcome.candidates > 0 && !outcome.unopened.empty()) {

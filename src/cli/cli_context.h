@@ -39,8 +39,9 @@ enum CliExit : int {
 struct CliOptions {
     bool simulate = false;
     std::string simulateModel = "320f:5000";
-    std::string simState;  // empty: the simulated keyboard starts from the factory each time
-    int language = 0;      // 1033 or 1046; 0: the stored or system choice
+    bool simOverSocket = false;  // serve it over a socketpair, through the fd I/O code
+    std::string simState;        // empty: the simulated keyboard starts from the factory each time
+    int language = 0;            // 1033 or 1046; 0: the stored or system choice
     bool verbose = false;
     bool yes = false;
     std::string sysfsRoot = "/sys/class/hidraw";

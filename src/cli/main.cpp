@@ -13,8 +13,9 @@ namespace {
 
 // Every command, in the order --help lists them.
 constexpr AddCommand kCommands[] = {
-    AddDevicesCommand,  AddInfoCommand, AddProfileCommand,
-    AddLightingCommand, AddBootCommand, AddWatchCommand,
+    AddDevicesCommand,  AddInfoCommand,   AddProfileCommand, AddBackupCommand,
+    AddRestoreCommand,  AddExportCommand, AddShowCommand,    AddAssignCommand,
+    AddLightingCommand, AddBootCommand,   AddWatchCommand,
 };
 
 void AddGlobalOptions(CLI::App& app, CliOptions& o) {
@@ -27,6 +28,10 @@ void AddGlobalOptions(CLI::App& app, CliOptions& o) {
                    "Load the simulated keyboard's memory from FILE when it exists, and save it "
                    "back on exit")
         ->type_name("FILE");
+    app.add_flag("--sim-socket", o.simOverSocket,
+                 "Serve the simulated keyboard over a socketpair, through the same file I/O as "
+                 "a hidraw node")
+        ->group("");  // for tests and debugging
     app.add_option("--language", o.language, "Language of the texts: 1033 English, 1046 Portuguese")
         ->check(CLI::IsMember({1033, 1046}));
     app.add_flag("-v,--verbose", o.verbose, "Log every frame sent and received, in hex, to stderr");
@@ -47,7 +52,6 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
     CLI::App app{"vorlinctl: configure the Vorlin keyboard from the command line"};
     app.name("vorlinctl");
     app.fallthrough();
-    app.require_subcommand(1);
     AddGlobalOptions(app, session.options);
     CommandAction action;
     for (AddCommand add : kCommands) add(app, session, action);

@@ -1,0 +1,88 @@
+// assign: changes one key in the work store, which holds the active profile's backing file as
+// the main window loads it on connection, saves that file and applies it to the keyboard.
+#include <CLI/CLI.hpp>
+
+#include "cli/cli_commands.h"
+#include "cli/cli_context.h"
+#include "cli/cli_store.h"
+#include "cli/key_words.h"
+#include "keys/key_codes.h"
+#include "store/config_device.h"
+#include "store/macro_area.h"
+#include "store/profile_file.h"
+
+namespace vorlin {
+namespace {
+
+struct AssignOptions {
+    std::string key;
+    std::string action;
+    int profile = -1;  // -1: the active one
+};
+
+// Is the key at some position of the connected keyboard's factory map?
+bool KeyboardHasKey(CliSession& s, KeyCode code) {
+    std::lock_guard<std::mutex> guard(s.state.defaultKeyMapLock);
+    const unsigned count = std::min(s.link->keyCount.load(), 512u / 3);
+    for (unsigned i = 0; i < count; ++i) {
+        const DeviceKeyRecord r{s.state.defaultKeyMap[3 * i], s.state.defaultKeyMap[3 * i + 1],
+                                s.state.defaultKeyMap[3 * i + 2]};
+        if (DecodeDeviceRecord(r) == code) return true;
+    }
+    return false;
+}
+
+int RunAssign(CliSession& s, const AssignOptions& o) {
+    const std::optional<KeyCode> key = ParseKeyName(s.paths, s.languageIndex, o.key);
+    if (!key) return s.Fail(kExitUsage, "unknown key \"" + o.key + "\".");
+    if (int code = s.Connect(); code != kExitOk) return code;
+    if (!KeyboardHasKey(s, *key))
+        return s.Fail(kExitUsage, "this keyboard has no key \"" + o.key + "\".");
+
+    CliStore store(s);
+    s.watch->Reset();
+    // What the main window does on connection: the keyboard into the backing file, and that
+    // file into the work store.
+    if (ReloadFromKeyboard(store.ctx) != 1) return s.FailDevice("reading the keyboard");
+    const int active = GetActiveProfile(store.ctx);
+    const int table = o.profile >= 0 ? o.profile : active;
+
+    std::lock_guard<std::recursive_mutex> guard(store.work.lock);
+    ParsedAction parsed = ParseAction(s.paths, s.languageIndex, store.work, o.action);
+    if (!parsed.error.empty()) return s.Fail(kExitUsage, parsed.error + ".");
+    const KeyIndex entry = KeyIndexOf(*key);
+    KeyAction& target = store.work.image->tables[table][entry];
+    target.type = parsed.action.type;
+    target.value = parsed.action.value;
+    target.extra = parsed.action.extra;
+    if (target.type != kActionLaunch && target.type != kActionText)
+        ClearKeyString(store.work, table * kKeyActionsPerTable + entry);
+
+    s.watch->Reset();
+    if (SaveActiveProfileFile(store.ctx) != 1)
+        return s.Fail(kExitFailed, "the backing file of profile " + std::to_string(active) +
+                                       " could not be saved; the keyboard was not changed.");
+    // Another profile than the active one is written along with all three.
+    if (SnapshotAndApply(store.ctx, table != active) != 1)
+        return s.FailDevice("writing the key map to the keyboard");
+    s.out << "Profile " << table << ": " << EntryName(s.paths, s.languageIndex, entry) << " -> "
+          << DescribeAction(s.paths, s.languageIndex, store.work, table, entry) << '\n';
+    return kExitOk;
+}
+
+}  // namespace
+
+void AddAssignCommand(CLI::App& app, CliSession& s, CommandAction& action) {
+    auto o = std::make_shared<AssignOptions>();
+    CLI::App* sub = app.add_subcommand(
+        "assign",
+        "Assign ACTION to KEY and apply it: a key name, mouse:left|right|middle|wheel-up|"
+        "wheel-down, media:NAME, function:1..11, macro:NAME, disabled or default");
+    sub->add_option("KEY", o->key, "The key to change (a key name, or G1..G9)")->required();
+    sub->add_option("ACTION", o->action, "What the key does")->required();
+    sub->add_option("--profile", o->profile, "Hardware profile 0..2 (default: the active one)")
+        ->check(CLI::Range(0, 2));
+    sub->callback([&s, &action, o] { action = [&s, o] { return RunAssign(s, *o); }; });
+}
+
+}  // namespace vorlin

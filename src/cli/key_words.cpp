@@ -1,0 +1,222 @@
+// Key names and assignments in words.
+#include "cli/key_words.h"
+
+#include <cctype>
+#include <cstdio>
+
+#include "keys/key_codes.h"
+#include "keys/key_table.h"
+#include "platform/utf.h"
+#include "skin/language.h"
+#include "store/macro_list.h"
+
+namespace vorlin {
+namespace {
+
+constexpr KeyCode kFirstGKey = 0x200;  // G1
+constexpr int kGKeys = 9;
+
+struct MouseWord {
+    const char* word;
+    KeyCode code;
+};
+constexpr MouseWord kMouseWords[] = {
+    {"left", 0x171},     {"right", 0x172},      {"middle", 0x173},
+    {"wheel-up", 0x161}, {"wheel-down", 0x162},
+};
+
+const char* MouseWordOf(uint32_t code) {
+    for (const MouseWord& m : kMouseWords)
+        if (m.code == code) return m.word;
+    return nullptr;
+}
+
+bool StartsWith(const std::string& s, const char* prefix) {
+    return s.rfind(prefix, 0) == 0;
+}
+
+std::string ShortNameKey(const char* nameKey) {
+    std::string key = nameKey;
+    if (StartsWith(key, "IDS_KEYBOARD_")) return key.substr(13);
+    if (StartsWith(key, "MEDIA_")) return key.substr(6);
+    return key;
+}
+
+std::string MacroName(const MacroRecord& r) {
+    return Utf16ToUtf8(r.Name());
+}
+
+}  // namespace
+
+std::string NormaliseName(const std::string& name) {
+    std::string out;
+    for (unsigned char c : name)
+        if (c != ' ' && c != '-' && c != '_') out += static_cast<char>(std::tolower(c));
+    return out;
+}
+
+std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
+                                    const std::string& name) {
+    const std::string wanted = NormaliseName(name);
+    if (wanted.empty()) return std::nullopt;
+    if (wanted.size() == 2 && wanted[0] == 'g' && wanted[1] >= '1' && wanted[1] <= '9')
+        return static_cast<KeyCode>(kFirstGKey + (wanted[1] - '1'));
+    if (StartsWith(wanted, "0x") && wanted.size() > 2 && wanted.size() <= 5) {
+        unsigned code = 0;
+        char tail;
+        if (std::sscanf(wanted.c_str() + 2, "%x%c", &code, &tail) == 1 && code > 0 &&
+            KeyIndexOf(static_cast<KeyCode>(code)) != 0)
+            return static_cast<KeyCode>(code);
+        return std::nullopt;
+    }
+    // The language's names first, then the English labels, then the short key names.
+    for (int pass = 0; pass < 3; ++pass) {
+        for (int index = 1; index < kKeyTableRows; ++index) {
+            const KeyRow& row = KeyRowAt(static_cast<KeyIndex>(index));
+            if (row.nameKey[0] == '\0' && row.label[0] == '\0') continue;
+            const KeyCode code = KeyCodeOf(static_cast<KeyIndex>(index));
+            std::string candidate;
+            if (pass == 0 && row.nameKey[0] != '\0')
+                candidate = LookupText(paths, row.nameKey, languageIndex);
+            else if (pass == 1)
+                candidate = row.label;
+            else if (pass == 2 && row.nameKey[0] != '\0')
+                candidate = ShortNameKey(row.nameKey);
+            if (!candidate.empty() && candidate != "#Error" && NormaliseName(candidate) == wanted)
+                return code;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string EntryName(const AppPaths& paths, int languageIndex, KeyIndex entry) {
+    if (entry >= 256 && entry < 256 + kGKeys) return "G" + std::to_string(entry - 255);
+    if (entry >= 256 + kGKeys && entry < 256 + 2 * kGKeys)
+        return "G" + std::to_string(entry - 255 - kGKeys) + " (second set)";
+    return KeyName(paths, languageIndex, KeyCodeOf(entry));
+}
+
+ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+                         const std::string& text) {
+    ParsedAction out;
+    KeyAction& a = out.action;
+    const std::string lower = NormaliseName(text);
+    const size_t colon = text.find(':');
+    const std::string kind = colon == std::string::npos ? "" : NormaliseName(text.substr(0, colon));
+    const std::string arg = colon == std::string::npos ? "" : text.substr(colon + 1);
+    if (lower == "default") {
+        a.type = kActionDefault;
+    } else if (lower == "disabled" || lower == "disable") {
+        a.type = kActionDisabled;
+    } else if (kind == "mouse") {
+        for (const MouseWord& m : kMouseWords)
+            if (NormaliseName(m.word) == NormaliseName(arg)) {
+                a.type = kActionKey;
+                a.value = m.code;
+                return out;
+            }
+        out.error =
+            "unknown mouse action \"" + arg + "\"; use left, right, middle, wheel-up or wheel-down";
+    } else if (kind == "media") {
+        const std::string wanted = NormaliseName(arg);
+        for (int i = 0; i < kMediaCount; ++i) {
+            const KeyCode code = MediaList()[i].code;
+            const KeyRow& row = KeyRowAt(KeyIndexOf(code));
+            if (NormaliseName(KeyName(paths, languageIndex, code)) == wanted ||
+                NormaliseName(row.label) == wanted ||
+                NormaliseName(ShortNameKey(row.nameKey)) == wanted) {
+                a.type = kActionMedia;
+                a.value = static_cast<uint32_t>(i);
+                return out;
+            }
+        }
+        std::string names;
+        for (int i = 0; i < kMediaCount; ++i)
+            names += (i ? ", " : "") + KeyName(paths, languageIndex, MediaList()[i].code);
+        out.error = "unknown media function \"" + arg + "\"; use one of: " + names;
+    } else if (kind == "function") {
+        int n = 0;
+        char tail;
+        if (std::sscanf(arg.c_str(), "%d%c", &n, &tail) == 1 && n >= 1 && n <= kFunctionCount) {
+            a.type = kActionFunction;
+            a.value = static_cast<uint32_t>(n - 1);
+        } else {
+            out.error = "bad function \"" + arg + "\"; use 1.." + std::to_string(kFunctionCount);
+        }
+    } else if (kind == "macro") {
+        std::lock_guard<std::recursive_mutex> guard(work.lock);
+        for (const MacroRecord& r : work.macros)
+            if (MacroName(r) == arg) {
+                a.type = kActionMacro;
+                a.value = r.macroId;
+                a.extra = r.repeatCount;
+                return out;
+            }
+        std::string names;
+        for (const MacroRecord& r : work.macros)
+            names += (names.empty() ? "" : ", ") + MacroName(r);
+        out.error = "no macro named \"" + arg + "\"" +
+                    (names.empty() ? std::string("; the profile has no macros")
+                                   : "; the profile's macros are: " + names);
+    } else if (std::optional<KeyCode> code = ParseKeyName(paths, languageIndex, text)) {
+        if (*code >= kFirstGKey) {
+            out.error = "a macro key cannot be sent by another key";
+        } else {
+            const auto usage = KeyCodeToUsage(*code);
+            if (usage.first == 0 && !MouseWordOf(*code))
+                out.error = "\"" + text + "\" is a key the keyboard cannot send";
+            a.type = kActionKey;
+            a.value = *code;
+        }
+    } else {
+        out.error = "unknown key or action \"" + text +
+                    "\"; use a key name, mouse:..., media:..., function:N, macro:NAME, default "
+                    "or disabled";
+    }
+    return out;
+}
+
+std::string DescribeAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+                           int table, KeyIndex entry) {
+    std::lock_guard<std::recursive_mutex> guard(work.lock);
+    if (!work.image) return "default";
+    const KeyAction& a = work.image->tables[table][entry];
+    const int slot = table * kKeyActionsPerTable + entry;
+    switch (a.type) {
+        case kActionDefault:
+            return "default";
+        case kActionDisabled:
+            return "disabled";
+        case kActionKey:
+            if (const char* m = MouseWordOf(a.value)) return std::string("mouse:") + m;
+            return KeyName(paths, languageIndex, static_cast<KeyCode>(a.value));
+        case kActionLaunch:
+            return "launch: " + Utf16ToUtf8(work.strings.Text(slot));
+        case kActionMacro: {
+            const uint16_t id = static_cast<uint16_t>(a.value);
+            for (const MacroRecord& r : work.macros)
+                if (r.macroId == id)
+                    return "macro:" + MacroName(r) + " (id " + std::to_string(id) + ")";
+            return "macro id " + std::to_string(id) + " (not in the macro list)";
+        }
+        case kActionStopMacro:
+            return "stop macro";
+        case kActionText:
+            return "text: " + Utf16ToUtf8(work.strings.Text(slot));
+        case kActionMedia:
+            if (a.value < static_cast<uint32_t>(kMediaCount))
+                return "media:" + KeyName(paths, languageIndex, MediaList()[a.value].code);
+            return "media index " + std::to_string(a.value) + " (unknown)";
+        case kActionFunction:
+            if (a.value < static_cast<uint32_t>(kFunctionCount))
+                return "function:" + std::to_string(a.value + 1) + " (" +
+                       LookupText(paths, FunctionNameKey(static_cast<int>(a.value)),
+                                  languageIndex) +
+                       ")";
+            return "function index " + std::to_string(a.value) + " (unknown)";
+        default:
+            return "unknown type " + std::to_string(a.type);
+    }
+}
+
+}  // namespace vorlin

@@ -1,0 +1,39 @@
+// Key names and key assignments in words, both ways: what `assign` accepts and what `show`
+// prints. Names come from the chosen language file; the English labels of the key table and
+// the short language-key names (LCTRL, ESC, ...) are accepted too, without regard to case,
+// spaces, '-' or '_'.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "keys/key_action.h"
+#include "platform/app_paths.h"
+#include "store/config_store.h"
+
+namespace vorlin {
+
+// "A", "Left Ctrl", "lctrl", "G3", "0x1E" (a KeyCode in hex); nullopt when nothing matches.
+std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
+                                    const std::string& name);
+// The name of a key-table entry (G keys by their G number).
+std::string EntryName(const AppPaths& paths, int languageIndex, KeyIndex entry);
+
+struct ParsedAction {
+    KeyAction action;
+    std::string error;  // empty when the action was understood
+};
+// A key name, mouse:left|right|middle|wheel-up|wheel-down, media:NAME, function:1..11,
+// macro:NAME (a macro of the store), default or disabled.
+ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+                         const std::string& text);
+
+// The assignment of one table entry in words, in the syntax ParseAction takes where one exists
+// ("mouse:left", "media:Mute", "macro:Fire (id 2)", "launch: C:\\x.exe").
+std::string DescribeAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+                           int table, KeyIndex entry);
+
+// Lower case without spaces, '-' and '_'.
+std::string NormaliseName(const std::string& name);
+
+}  // namespace vorlin
