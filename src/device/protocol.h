@@ -58,15 +58,15 @@ int ReadState(DeviceLink& link, uint8_t* block44);
 int WriteState(DeviceLink& link, const uint8_t* block44);
 int ReadLighting(DeviceLink& link, uint8_t* buffer56, int length, int offset);
 int WriteLighting(DeviceLink& link, const uint8_t* data, int length, int offset);
-int ReadKeyMap(DeviceLink& link, uint8_t* buffer, int profile);         // keyMapSize bytes
-int WriteKeyMap(DeviceLink& link, const uint8_t* image, int profile);   // keyMapSize bytes
+int ReadKeyMap(DeviceLink& link, uint8_t* buffer, int profile);        // keyMapSize bytes
+int WriteKeyMap(DeviceLink& link, const uint8_t* image, int profile);  // keyMapSize bytes
 int ReadMacroArea(DeviceLink& link, uint8_t* buffer, unsigned count);
 int WriteMacroArea(DeviceLink& link, const uint8_t* data, unsigned count);
 int Command11(DeviceLink& link);
 int Command12(DeviceLink& link);
 int SendTest(DeviceLink& link);
 int Command14(DeviceLink& link);
-int ReadDefaultKeyMap(DeviceLink& link, uint8_t* buffer);                // keyMapSize bytes
+int ReadDefaultKeyMap(DeviceLink& link, uint8_t* buffer);  // keyMapSize bytes
 int ReadKeyColours(DeviceLink& link, uint8_t* buffer56, int length, int firstKey, int profile);
 // profile: the active profile of the lighting model.
 int WriteKeyColours(DeviceLink& link, const uint8_t* data, int length, int firstKey, int profile);

@@ -12,11 +12,11 @@ constexpr int kTimerReloadLighting = 1051;
 constexpr int kTimerResetUserColours = 1053;
 
 class MainWindowSink {
-public:
+  public:
     virtual ~MainWindowSink() = default;
-    virtual void SendKeyboardLost() = 0;      // 0x4753: close the secondary windows
-    virtual void SendReloadProfile() = 0;     // 0x5452 'PROF': reload everything from the keyboard
-    virtual void PostOpen() = 0;              // 0x5350 'OPEN': show the main window
+    virtual void SendKeyboardLost() = 0;   // 0x4753: close the secondary windows
+    virtual void SendReloadProfile() = 0;  // 0x5452 'PROF': reload everything from the keyboard
+    virtual void PostOpen() = 0;           // 0x5350 'OPEN': show the main window
     virtual void HideMainWindow() = 0;
     virtual void SetTimer(int timerId, int periodMs) = 0;  // 1051, 1053
     virtual void SetTrayIcon(int iconId) = 0;

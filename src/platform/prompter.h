@@ -10,7 +10,7 @@ namespace vorlin {
 enum class PromptButtons { Ok, YesNoDefaultNo };
 
 class Prompter {
-public:
+  public:
     virtual ~Prompter() = default;
     // Returns true for OK / Yes, false for No.
     virtual bool Ask(const std::string& textKey, PromptButtons buttons,

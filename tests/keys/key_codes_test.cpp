@@ -66,14 +66,18 @@ TEST(KeyMessages, ScanCodesVksAndCorrections) {
         uint32_t vk, lParam;
         KeyCode code;
     } cases[] = {
-        {0x41, lp(0x1E, false), 0x1E},  {0x03, lp(0x46, true), 0x45},  // Ctrl+Break
-        {0x2C, lp(0x54, false), 0x137},                                // Alt+Print Screen
-        {0xA1, lp(0x36, true), 0x36},                                  // extended right Shift
-        {0x10, lp(0x00, false), 0x2A},  // synthesised: through the VK table
-        {0x2C, lp(0x00, false), 0x137}, {0x88, lp(0x00, false), 0},  // host-function VK names no
-                                                                     // key
+        {0x41, lp(0x1E, false), 0x1E},
+        {0x03, lp(0x46, true), 0x45},    // Ctrl+Break
+        {0x2C, lp(0x54, false), 0x137},  // Alt+Print Screen
+        {0xA1, lp(0x36, true), 0x36},    // extended right Shift
+        {0x10, lp(0x00, false), 0x2A},   // synthesised: through the VK table
+        {0x2C, lp(0x00, false), 0x137},
+        {0x88, lp(0x00, false), 0},      // host-function VK names no
+                                         // key
         {0x8B, lp(0x00, false), 0x152},  // listed KeyIndex byte 0xD2
-        {0xFF, lp(0x71, false), 0x71},  {0xFF, lp(0x00, false), 0},   {0x25, lp(0x4B, true), 0x14B},
+        {0xFF, lp(0x71, false), 0x71},
+        {0xFF, lp(0x00, false), 0},
+        {0x25, lp(0x4B, true), 0x14B},
         {0x1234, lp(0x00, false), 0},  // out-of-range VK
     };
     for (const Case& c : cases) {

@@ -29,7 +29,7 @@ struct HidInterfaceInfo {
 };
 
 class HidTransport {
-public:
+  public:
     virtual ~HidTransport() = default;
     // One report each. timeoutMs < 0 waits without limit. cancelFd is an eventfd in semaphore
     // mode: when it becomes readable the call consumes one count and gives up. false on time-out,
@@ -43,7 +43,7 @@ public:
 };
 
 class HidBackend {
-public:
+  public:
     virtual ~HidBackend() = default;
     // Every present interface path, one per top-level collection. false when listing fails.
     virtual bool Enumerate(std::vector<std::string>& paths) = 0;

@@ -23,7 +23,7 @@ struct HidPreparsedData;  // what the report-descriptor parser keeps for one col
 constexpr size_t kMaxHidPathChars = 259;  // longer paths are refused by Open
 
 class CHidDevice {
-public:
+  public:
     using ReaderCallback = std::function<void(const uint8_t* report, int count)>;
 
     explicit CHidDevice(HidBackend& backend);
@@ -32,7 +32,7 @@ public:
     CHidDevice& operator=(const CHidDevice&) = delete;
 
     bool Enumerate();
-    const std::string* NextPath();   // nullptr when exhausted
+    const std::string* NextPath();  // nullptr when exhausted
     const std::string* FirstPath();
     void FreePaths();
 
@@ -78,7 +78,7 @@ public:
     std::thread readerThread;
     ReaderCallback readerCallback;
 
-private:
+  private:
     bool BuildLayout(HidReportType type, HidReportLayout& layout);
     void ReleaseOpen();
     std::shared_ptr<HidTransport> BeginTransfer();

@@ -95,9 +95,9 @@ struct HidUsageDescriptor {
     uint32_t status = static_cast<uint32_t>(HidStatus::Success);
     uint8_t reportId = 0;
     uint8_t updated = 0;
-    uint16_t usageMin = 0;  // value item: the usage
-    uint32_t usageMax = 0;  // value item: raw value
-    uint32_t maxUsages = 0; // value item: scaled value
+    uint16_t usageMin = 0;         // value item: the usage
+    uint32_t usageMax = 0;         // value item: raw value
+    uint32_t maxUsages = 0;        // value item: scaled value
     std::vector<uint16_t> usages;  // button item only
 
     uint16_t& usage() { return usageMin; }
