@@ -24,6 +24,7 @@
 #include "device/hid/hid_device.h"
 #include "device/hid/hidraw_backend.h"
 #include "device/hid/report_descriptor.h"
+#include "platform/file_read.h"
 
 namespace vorlin {
 namespace {
@@ -39,18 +40,6 @@ constexpr std::string_view kRuleLines =
     "TAG+=\"uaccess\"\n"
     "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"320f\", ATTRS{idProduct}==\"5000\", "
     "TAG+=\"uaccess\"\n";
-
-bool ReadFileLimited(const std::string& file, std::string& out, size_t limit) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    out.clear();
-    char buf[4096];
-    while (in && out.size() <= limit) {
-        in.read(buf, sizeof buf);
-        out.append(buf, static_cast<size_t>(in.gcount()));
-    }
-    return out.size() <= limit;
-}
 
 std::string Trim(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();

@@ -14,6 +14,7 @@
 
 #include "device/hid/fd_io.h"
 #include "device/hid/report_descriptor.h"
+#include "platform/file_read.h"
 
 namespace vorlin {
 
@@ -39,18 +40,6 @@ struct HidrawBackend::PathParts {
 };
 
 namespace {
-
-bool ReadSmallFile(const std::string& file, std::string& out, size_t limit) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    out.clear();
-    char buf[4096];
-    while (in && out.size() <= limit) {
-        in.read(buf, sizeof buf);
-        out.append(buf, static_cast<size_t>(in.gcount()));
-    }
-    return out.size() <= limit;
-}
 
 bool ParseHex(const std::string& s, uint64_t& v) {
     if (s.empty() || s.size() > 16) return false;
@@ -105,7 +94,7 @@ bool HidrawBackend::ReadNode(const std::string& name, Node& node, bool withDescr
     node.name = name;
     std::string dir = sysfsRoot_ + "/" + name + "/device";
     std::string uevent;
-    if (!ReadSmallFile(dir + "/uevent", uevent, 64 * 1024)) return false;
+    if (!ReadFileLimited(dir + "/uevent", uevent, 64 * 1024)) return false;
     bool haveId = false;
     std::istringstream lines(uevent);
     for (std::string line; std::getline(lines, line);) {
@@ -144,11 +133,11 @@ bool HidrawBackend::ReadNode(const std::string& name, Node& node, bool withDescr
     if (!haveId) return false;
     std::string bcd;
     uint64_t version;
-    if (ReadSmallFile(dir + "/../../bcdDevice", bcd, 16) && ParseHex(Trim(bcd), version))
+    if (ReadFileLimited(dir + "/../../bcdDevice", bcd, 16) && ParseHex(Trim(bcd), version))
         node.version = static_cast<uint16_t>(version);
     if (!withDescriptor) return true;
     std::string raw;
-    if (!ReadSmallFile(dir + "/report_descriptor", raw, HidParseLimits::kMaxDescriptorBytes)) {
+    if (!ReadFileLimited(dir + "/report_descriptor", raw, HidParseLimits::kMaxDescriptorBytes)) {
         node.error = "report descriptor unreadable or too long";
         return true;
     }
