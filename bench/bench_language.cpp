@@ -112,11 +112,14 @@ int main(int argc, char** argv) {
             sink += vorlin::IniRead(file, "TEXT", nameKey, "#Error").size();
         }
     });
-    cases.push_back({"panel tooltips, file read each time", 113 * 4, uncachedMs});
     std::printf("%-34s %8s %10s %12s %8s\n", "window", "lookups", "ms", "us/lookup", "goal");
     for (const Case& c : cases) {
         std::printf("%-34s %8d %10.3f %12.2f %6.1f ms%s\n", c.name, c.lookups, c.ms,
                     1000.0 * c.ms / c.lookups, kGoalMs, c.ms <= kGoalMs ? "" : "  OVER");
     }
+    // Why the parsed copy exists: the specified read-per-lookup misses the goal on its own.
+    std::printf("%-34s %8d %10.3f %12.2f   (without the parsed copy, for comparison)\n",
+                "panel tooltips, file read each time", 113 * 4, uncachedMs,
+                1000.0 * uncachedMs / (113 * 4));
     return sink == 0;
 }
