@@ -11,7 +11,7 @@
 #include "platform/atomic_file.h"
 #include "platform/utf.h"
 #include "skin/language.h"
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/macro_area.h"
 #include "store/macro_list.h"
 #include "store/profile_file.h"

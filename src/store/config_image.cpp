@@ -3,7 +3,7 @@
 
 #include <new>
 
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/macro_record.h"
 
 namespace vorlin {

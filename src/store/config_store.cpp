@@ -4,7 +4,7 @@
 #include <new>
 
 #include "platform/atomic_file.h"
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace vorlin {
 

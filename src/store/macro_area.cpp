@@ -6,7 +6,7 @@
 #include <string>
 
 #include "keys/key_codes.h"
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace vorlin {
 namespace {

@@ -4,7 +4,7 @@
 #include <algorithm>
 
 #include "platform/utf.h"
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 
 namespace vorlin {
 

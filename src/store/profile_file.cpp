@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "platform/atomic_file.h"
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/config_device.h"
 
 namespace vorlin {

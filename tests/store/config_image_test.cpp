@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/config_image.h"
 
 namespace vorlin {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/macro_area.h"
 #include "store_fixtures.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "store/config_bytes.h"
+#include "platform/le_bytes.h"
 #include "store/profile_file.h"
 #include "store_fixtures.h"
 

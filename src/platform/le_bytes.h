@@ -1,4 +1,4 @@
-// Little-endian reads and writes of the fixed-width fields of the store's binary formats.
+// Little-endian reads and writes of fixed-width fields in the binary formats (images, files, frames).
 #pragma once
 
 #include <cstddef>
