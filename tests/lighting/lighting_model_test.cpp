@@ -9,7 +9,7 @@
 #include <optional>
 #include <sstream>
 
-#include "lighting/sim_link.h"
+#include "link/link_fixture.h"
 #include "platform/ini_file.h"
 #include "store/lighting_edits.h"
 #include "store/lighting_model.h"
@@ -19,7 +19,6 @@ namespace vorlin {
 namespace {
 
 namespace fs = std::filesystem;
-using test::SimLink;
 
 struct Frame {
     int command, length, offset;
@@ -77,8 +76,9 @@ class LightingModelTest : public ::testing::Test {
     }
 
     void Connect(SimModel model) {
-        sim_ = std::make_unique<SimLink>(model);
-        ASSERT_TRUE(sim_->ok);
+        // Over a socketpair, so the real transport code runs too.
+        sim_ = std::make_unique<SimLink>(model, SimBackend::Transport::Socketpair);
+        ASSERT_TRUE(sim_->Connect());
         ctx_.emplace(LightingContext{sim_->link, paths_});
     }
     SimKeyboard& Keyboard() { return *sim_->keyboard; }
