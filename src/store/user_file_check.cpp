@@ -189,10 +189,10 @@ std::vector<FileCheck> CheckUserFiles(const AppPaths& paths) {
     }
     for (int n = 0; n < 3; ++n)
         checks.push_back(CheckImageFile(paths.userFolder / ("$Profile" + std::to_string(n)),
-                                        "backing file of profile " + std::to_string(n + 1)));
+                                        "backing file of profile " + std::to_string(n)));
     for (int n = 0; n < 3; ++n)
         checks.push_back(CheckUserColourFile(UserColourFilePath(paths.userColourPrefix, n),
-                                             "user colours of profile " + std::to_string(n + 1)));
+                                             "user colours of profile " + std::to_string(n)));
     {
         FileCheck tmpl = CheckUserColourFile(
             UserColourFilePath(paths.defaultUserColourPrefix, kDefaultUserColourNumber),

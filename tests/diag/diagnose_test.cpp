@@ -119,7 +119,7 @@ TEST_F(Diagnose, UsableKeyboardOrOneThatDoesNotAnswer) {
     const CliResult usable = Run({"--simulate"});
     EXPECT_EQ(usable.code, 0) << usable.out << usable.err;
     EXPECT_TRUE(Has(usable.out, "Commands: the keyboard answered (sim:"));
-    EXPECT_TRUE(Has(usable.out, "  faulty    backing file of profile 1: "));
+    EXPECT_TRUE(Has(usable.out, "  faulty    backing file of profile 0: "));
     EXPECT_EQ(usable.LastLine().rfind("The keyboard is usable: sim:", 0), 0u) << usable.LastLine();
     EXPECT_TRUE(Has(usable.LastLine(), "(1 warning above)"));
 
