@@ -1,4 +1,5 @@
-// Little-endian reads and writes of fixed-width fields in the binary formats (images, files, frames).
+// Little-endian reads and writes of fixed-width fields in the binary formats (images, files,
+// frames).
 #pragma once
 
 #include <cstddef>

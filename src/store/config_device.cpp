@@ -9,9 +9,9 @@
 
 #include "device/protocol.h"
 #include "platform/atomic_file.h"
+#include "platform/le_bytes.h"
 #include "platform/utf.h"
 #include "skin/language.h"
-#include "platform/le_bytes.h"
 #include "store/macro_area.h"
 #include "store/macro_list.h"
 #include "store/profile_file.h"

@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "platform/utf.h"
 #include "platform/le_bytes.h"
+#include "platform/utf.h"
 
 namespace vorlin {
 
