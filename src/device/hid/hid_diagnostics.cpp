@@ -254,15 +254,6 @@ bool ListHidInterfaces(const HidDiagnosticRoots& roots, std::vector<HidInterface
             out.push_back(std::move(r));
             continue;
         }
-        // The backend keeps caps only; the report ids need the parsed descriptor again.
-        HidDescriptorInfo info;
-        bool parsed = false;
-        std::string raw;
-        if (ReadFileLimited(roots.sysfsRoot + "/" + name + "/device/report_descriptor", raw,
-                            HidParseLimits::kMaxDescriptorBytes)) {
-            parsed = ParseReportDescriptor(reinterpret_cast<const uint8_t*>(raw.data()), raw.size(),
-                                           info);
-        }
         for (const HidrawInterfaceDetails& d : found->second) {
             HidInterfaceReport r;
             r.path = d.path;
@@ -276,13 +267,7 @@ bool ListHidInterfaces(const HidDiagnosticRoots& roots, std::vector<HidInterface
             r.error = d.error;
             r.access = acc->second;
             r.passesFilter = PathPassesFilter(d.path);
-            if (d.described) {
-                if (parsed && static_cast<int>(info.collections.size()) == d.collectionCount) {
-                    FillFromPreparsed(r, *info.collections[d.collectionIndex - 1]);
-                } else {
-                    r.error = "the report descriptor changed while it was read";
-                }
-            }
+            if (d.preparsed) FillFromPreparsed(r, *d.preparsed);
             out.push_back(std::move(r));
         }
     }

@@ -191,7 +191,10 @@ bool HidrawBackend::ListDetails(std::vector<HidrawInterfaceDetails>& out) {
             d.collectionCount = node.described ? count : 0;
             d.described = node.described;
             d.error = node.error;
-            if (node.described) d.caps = node.descriptor.collections[c - 1]->caps;
+            if (node.described) {
+                d.preparsed = node.descriptor.collections[c - 1];
+                d.caps = d.preparsed->caps;
+            }
             out.push_back(std::move(d));
         }
     }

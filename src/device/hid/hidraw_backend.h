@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "device/hid/hid_backend.h"
 #include "device/hid/hid_types.h"
+#include "device/hid/report_descriptor.h"
 
 namespace vorlin {
 
@@ -28,6 +30,8 @@ struct HidrawInterfaceDetails {
     bool described = false;  // the report descriptor was read and parsed
     std::string error;       // why not
     HidCaps caps;
+    // The parsed collection (caps, button and value caps, report ids); null when not described.
+    std::shared_ptr<const HidPreparsedData> preparsed;
 };
 
 class HidrawBackend final : public HidBackend {

@@ -515,6 +515,23 @@ std::vector<uint8_t> InputReportIds(const HidPreparsedData& pd) {
 
 namespace hidp {
 
+namespace {
+
+// Zero for page, link collection or usage means "any", as in the HidP_GetSpecific* calls.
+template <typename Caps>
+HidStatus SelectCaps(const std::vector<Caps>& all, uint16_t usagePage, uint16_t linkCollection,
+                     uint16_t usage, std::vector<Caps>& out) {
+    for (const Caps& c : all) {
+        if (usagePage && c.usagePage != usagePage) continue;
+        if (linkCollection && c.linkCollection != linkCollection) continue;
+        if (usage && (usage < c.usageMin || usage > c.usageMax)) continue;
+        out.push_back(c);
+    }
+    return out.empty() ? HidStatus::UsageNotFound : HidStatus::Success;
+}
+
+}  // namespace
+
 HidStatus GetCaps(const HidPreparsedData* pd, HidCaps& caps) {
     if (!pd) return HidStatus::InvalidReportType;
     caps = pd->caps;
@@ -526,13 +543,7 @@ HidStatus GetSpecificButtonCaps(HidReportType type, uint16_t usagePage, uint16_t
                                 const HidPreparsedData* pd) {
     out.clear();
     if (!pd || !ValidType(type)) return HidStatus::InvalidReportType;
-    for (const auto& b : pd->of(type).buttonCaps) {
-        if (usagePage && b.usagePage != usagePage) continue;
-        if (linkCollection && b.linkCollection != linkCollection) continue;
-        if (usage && (usage < b.usageMin || usage > b.usageMax)) continue;
-        out.push_back(b);
-    }
-    return out.empty() ? HidStatus::UsageNotFound : HidStatus::Success;
+    return SelectCaps(pd->of(type).buttonCaps, usagePage, linkCollection, usage, out);
 }
 
 HidStatus GetSpecificValueCaps(HidReportType type, uint16_t usagePage, uint16_t linkCollection,
@@ -540,13 +551,7 @@ HidStatus GetSpecificValueCaps(HidReportType type, uint16_t usagePage, uint16_t 
                                const HidPreparsedData* pd) {
     out.clear();
     if (!pd || !ValidType(type)) return HidStatus::InvalidReportType;
-    for (const auto& v : pd->of(type).valueCaps) {
-        if (usagePage && v.usagePage != usagePage) continue;
-        if (linkCollection && v.linkCollection != linkCollection) continue;
-        if (usage && (usage < v.usageMin || usage > v.usageMax)) continue;
-        out.push_back(v);
-    }
-    return out.empty() ? HidStatus::UsageNotFound : HidStatus::Success;
+    return SelectCaps(pd->of(type).valueCaps, usagePage, linkCollection, usage, out);
 }
 
 uint32_t MaxUsageListLength(HidReportType type, uint16_t usagePage, const HidPreparsedData* pd) {
