@@ -109,8 +109,17 @@ std::string DecodeText(std::span<const uint8_t> bytes, IniEncoding& encoding) {
         encoding = IniEncoding::Utf8Bom;
         return std::string(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3);
     }
-    encoding = IniEncoding::Utf8;
-    return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::string_view raw(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    if (IsValidUtf8(raw)) {
+        encoding = IniEncoding::Utf8;
+        return std::string(raw);
+    }
+    encoding = IniEncoding::Cp1252;
+    return Cp1252ToUtf8(raw);
+}
+
+bool IsAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(), [](char c) { return (c & 0x80) == 0; });
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const fs::path& file) {
@@ -275,14 +284,36 @@ bool IniDocument::Set(std::string_view section, std::string_view key, std::strin
     return true;
 }
 
-std::vector<uint8_t> IniDocument::Serialize() const {
+std::string IniDocument::Text() const {
     std::string text;
     for (const Line& line : lines_) {
         text += line.text;
         text += line.end;
     }
+    return text;
+}
+
+IniEncoding IniDocument::EncodingFor(const std::string& text, std::string* cp1252) const {
+    if (encoding_ != IniEncoding::Cp1252) return encoding_;
+    std::optional<std::string> bytes = Utf8ToCp1252(text);
+    if (!bytes) return IniEncoding::Utf16LeBom;  // a character the code page lacks
+    if (IsAscii(*bytes)) return IniEncoding::Utf8;
+    // Windows-1252 bytes that happen to be valid UTF-8 would be read back as UTF-8.
+    if (IsValidUtf8(*bytes)) return IniEncoding::Utf16LeBom;
+    if (cp1252) *cp1252 = std::move(*bytes);
+    return IniEncoding::Cp1252;
+}
+
+IniEncoding IniDocument::encoding() const {
+    return EncodingFor(Text(), nullptr);
+}
+
+std::vector<uint8_t> IniDocument::Serialize() const {
+    std::string text = Text();
+    std::string cp1252;
+    const IniEncoding encoding = EncodingFor(text, &cp1252);
     std::vector<uint8_t> out;
-    switch (encoding_) {
+    switch (encoding) {
         case IniEncoding::Utf16LeBom: {
             const std::u16string wide = Utf8ToUtf16(text);
             out.reserve(2 + 2 * wide.size());
@@ -294,11 +325,14 @@ std::vector<uint8_t> IniDocument::Serialize() const {
             }
             return out;
         }
+        case IniEncoding::Cp1252:
+            text = std::move(cp1252);
+            break;
         case IniEncoding::Utf8Bom:
         case IniEncoding::Utf8:
             break;
     }
-    const size_t bom = encoding_ == IniEncoding::Utf8Bom ? 3 : 0;
+    const size_t bom = encoding == IniEncoding::Utf8Bom ? 3 : 0;
     out.resize(bom + text.size());
     if (bom) out[0] = 0xEF, out[1] = 0xBB, out[2] = 0xBF;
     std::copy(text.begin(), text.end(), out.begin() + static_cast<ptrdiff_t>(bom));

@@ -1,7 +1,8 @@
 // Ini files read and written the way the Windows private-profile functions do it: sections and
 // keys without regard to case, a default for a missing key, values of up to 259 characters,
-// UTF-8 (with or without BOM) or UTF-16LE with BOM. Writes keep every other line and the
-// file's encoding, and replace the file atomically.
+// UTF-8 (with or without BOM), UTF-16LE with BOM, or Windows-1252 (a file without BOM that is
+// not valid UTF-8, as Windows writes them in the ANSI code page). Writes keep every other line
+// and the file's encoding, and replace the file atomically.
 #pragma once
 
 #include <cstdint>
@@ -32,7 +33,7 @@ std::string IniRead(const std::filesystem::path& file, std::string_view section,
 bool IniWrite(const std::filesystem::path& file, std::string_view section, std::string_view key,
               std::string_view value);
 
-enum class IniEncoding { Utf8, Utf8Bom, Utf16LeBom };
+enum class IniEncoding { Utf8, Utf8Bom, Utf16LeBom, Cp1252 };
 
 // A whole ini file in memory, for callers that read many values or rewrite one.
 class IniDocument {
@@ -50,17 +51,25 @@ class IniDocument {
     std::vector<std::pair<std::string, std::string>> Entries(std::string_view section) const;
     // Same rules as IniWrite.
     bool Set(std::string_view section, std::string_view key, std::string_view value);
+    // In the file's encoding. A Windows-1252 file that can no longer be written as one without
+    // losing or changing text (a character the code page lacks, or bytes that would read back
+    // as UTF-8) becomes UTF-16LE with BOM, which this reader and Windows both read; one left
+    // with ASCII only is the same bytes in either encoding and counts as UTF-8.
     std::vector<uint8_t> Serialize() const;
 
-    IniEncoding encoding() const { return encoding_; }
+    // The encoding Serialize writes.
+    IniEncoding encoding() const;
 
   private:
     struct Line {
         std::string text;  // UTF-8, without its line end
         std::string end;   // "\r\n", "\n", "\r" or "" for a last line without one
     };
+    std::string Text() const;
+    IniEncoding EncodingFor(const std::string& text, std::string* cp1252) const;
+
     std::vector<Line> lines_;
-    IniEncoding encoding_ = IniEncoding::Utf8;
+    IniEncoding encoding_ = IniEncoding::Utf8;  // as read
 };
 
 }  // namespace vorlin

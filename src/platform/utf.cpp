@@ -1,6 +1,8 @@
 // UTF-8 / UTF-16 conversion with replacement of malformed input.
 #include "platform/utf.h"
 
+#include <iterator>
+
 namespace vorlin {
 namespace {
 
@@ -63,6 +65,21 @@ void AppendUtf8(std::string& out, char32_t cp) {
     }
 }
 
+// Code points of the bytes 0x80..0x9F; the undefined ones map to themselves.
+constexpr char16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+std::optional<uint8_t> Cp1252ByteOf(char32_t cp) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<uint8_t>(cp);
+    for (size_t i = 0; i < std::size(kCp1252High); ++i) {
+        if (kCp1252High[i] == cp) return static_cast<uint8_t>(0x80 + i);
+    }
+    return std::nullopt;
+}
+
 bool IsHighSurrogate(char16_t u) {
     return u >= 0xD800 && u <= 0xDBFF;
 }
@@ -117,6 +134,29 @@ bool IsValidUtf8(std::string_view text) {
         }
     }
     return true;
+}
+
+std::string Cp1252ToUtf8(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size() + bytes.size() / 4);
+    for (const char c : bytes) {
+        const uint8_t b = static_cast<uint8_t>(c);
+        AppendUtf8(out, b >= 0x80 && b < 0xA0 ? kCp1252High[b - 0x80] : char32_t{b});
+    }
+    return out;
+}
+
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8) {
+    std::string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    while (i < utf8.size()) {
+        const char32_t cp = DecodeUtf8(utf8, i);
+        const std::optional<uint8_t> b = Cp1252ByteOf(cp);
+        if (!b) return std::nullopt;
+        out.push_back(static_cast<char>(*b));
+    }
+    return out;
 }
 
 std::u16string ReadUtf16LeField(const uint8_t* bytes, size_t units) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,14 @@ std::u16string Utf8ToUtf16(std::string_view utf8);
 std::string Utf16ToUtf8(std::u16string_view utf16);
 
 bool IsValidUtf8(std::string_view text);
+
+// Windows-1252 (the ANSI code page Windows writes ini files in on Western systems), converted as
+// Windows converts it: 0x80..0x9F by the code page's table, the five bytes it leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) to the C1 controls of the same number, every other byte to the
+// code point of the same number.
+std::string Cp1252ToUtf8(std::string_view bytes);
+// The reverse; nullopt when some character has no Windows-1252 byte (malformed UTF-8 included).
+std::optional<std::string> Utf8ToCp1252(std::string_view utf8);
 
 // A zero-terminated UTF-16LE field of `units` code units at `bytes` (2 * units bytes); stops at
 // the first zero unit or the end of the field, whichever comes first.

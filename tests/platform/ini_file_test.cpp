@@ -82,6 +82,31 @@ TEST(IniRead, ReadsEveryEncoding) {
     }
 }
 
+TEST(IniRead, WindowsAnsiFilesAreWindows1252) {
+    TempFolder dir;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        const char* key;
+        const char* expected;
+    } cases[] = {
+        {"ansi.ini", "[TEXT]\r\nNAME=Ol\xE1\r\n", "NAME", "Olá"},
+        {"ansi_high.ini", "[TEXT]\r\nNAME=\x80 \x85 \x93x\x94 \x81\r\n", "name",
+         "€ … “x” \xC2\x81"},
+        // Valid UTF-8 stays UTF-8 even where it could also be Windows-1252.
+        {"utf8.ini", "[TEXT]\nNAME=Ol\xC3\xA1\n", "NAME", "Olá"},
+        // One stray byte anywhere makes the whole file Windows-1252.
+        {"mixed.ini", "[TEXT]\nA=\xC3\xA1\nNAME=\xE9t\xE9\n", "A", "Ã¡"},
+        {"mixed.ini", "", "NAME", "été"},
+        // After a UTF-8 BOM a bad byte is only a bad byte.
+        {"bom.ini", "\xEF\xBB\xBF[TEXT]\nNAME=Ol\xE1\n", "NAME", "Ol\xEF\xBF\xBD"},
+    };
+    for (const Case& c : cases) {
+        if (!c.bytes.empty()) WriteBytes(dir / c.name, c.bytes);
+        EXPECT_EQ(IniRead(dir / c.name, "TEXT", c.key, "#"), c.expected) << c.name;
+    }
+}
+
 TEST(IniRead, BadInputGivesTheDefault) {
     TempFolder dir;
     std::filesystem::create_directory(dir / "folder.ini");
@@ -130,6 +155,50 @@ TEST(IniWrite, KeepsTheFileEncoding) {
     WriteBytes(dir / "bom.ini", "\xEF\xBB\xBF[A]\nk=1\n");
     ASSERT_TRUE(IniWrite(dir / "bom.ini", "A", "k", "2"));
     EXPECT_EQ(ReadBytes(dir / "bom.ini"), "\xEF\xBB\xBF[A]\nk=2\n");
+}
+
+TEST(IniWrite, Windows1252FilesStayWindows1252WhileNothingIsLost) {
+    TempFolder dir;
+    struct Case {
+        const char* what;
+        std::string before;
+        const char* key;
+        const char* value;
+        std::string after;
+    } cases[] = {
+        {"an ASCII value", "[A]\r\nx=Ol\xE1\r\nk=1\r\n", "k", "2", "[A]\r\nx=Ol\xE1\r\nk=2\r\n"},
+        {"a value the code page holds", "[A]\r\nx=Ol\xE1\r\n", "k", "Ondulação €",
+         "[A]\r\nx=Ol\xE1\r\nk=Ondula\xE7\xE3o \x80\r\n"},
+        {"an undefined byte kept", "[A]\nx=\x81\x8D\x8F\x90\x9D\n", "k", "\xC2\x90",
+         "[A]\nx=\x81\x8D\x8F\x90\x9D\nk=\x90\n"},
+        // The code page lacks the arrow: the file becomes UTF-16LE with BOM, nothing is lost.
+        {"a character the code page lacks", "[A]\r\nx=Ol\xE1\r\n", "k", "↑",
+         Utf16LeWithBom("[A]\r\nx=Olá\r\nk=↑\r\n")},
+        // Left as bytes that are valid UTF-8 ("Ã©"), it would read back as "é".
+        {"bytes that would read as UTF-8", "[A]\nx=\xC3\xA9\nk=\xE9\n", "k", "e",
+         Utf16LeWithBom("[A]\nx=Ã©\nk=e\n")},
+        {"nothing but ASCII left", "[A]\nk=\xE9\n", "k", "e", "[A]\nk=e\n"},
+    };
+    for (const Case& c : cases) {
+        const auto file = dir / "w.ini";
+        WriteBytes(file, c.before);
+        const std::string x = IniRead(file, "A", "x", "#");
+        ASSERT_TRUE(IniWrite(file, "A", c.key, c.value)) << c.what;
+        EXPECT_EQ(ReadBytes(file), c.after) << c.what;
+        EXPECT_EQ(IniRead(file, "A", c.key, "#"), c.value) << c.what;
+        EXPECT_EQ(IniRead(file, "A", "x", "#"), x) << c.what;
+    }
+
+    // The document says which encoding it will write.
+    const std::string ansi = "[A]\nk=\xE9\n";
+    IniDocument doc =
+        IniDocument::Parse({reinterpret_cast<const uint8_t*>(ansi.data()), ansi.size()});
+    EXPECT_EQ(doc.encoding(), IniEncoding::Cp1252);
+    ASSERT_TRUE(doc.Set("A", "j", "激活"));
+    EXPECT_EQ(doc.encoding(), IniEncoding::Utf16LeBom);
+    const IniDocument again = IniDocument::Parse(doc.Serialize());
+    EXPECT_EQ(again.Find("A", "k"), "é");
+    EXPECT_EQ(again.Find("A", "j"), "激活");
 }
 
 TEST(IniWrite, CreatesFileAndFolderAndKeepsPermissions) {
