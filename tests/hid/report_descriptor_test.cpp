@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "device/hid/hid_diagnostics.h"
 #include "device/hid/keyboard_descriptors.h"
 
 namespace vorlin {
@@ -103,6 +104,54 @@ TEST(ReportDescriptor, ReportLengthsCountWholeBytesAndTheIdByte) {
         EXPECT_EQ(caps.outputReportByteLength, c.out) << c.what;
         EXPECT_EQ(caps.featureReportByteLength, c.feature) << c.what;
     }
+}
+
+// A headset's feature report: nine data buttons, a constant button and a constant value that
+// both name a usage, and padding that names none.
+const Bytes kHeadset = {0x05, 0x0B, 0x09, 0x05, 0xA1, 0x01,  // Telephony, Headset, Application
+                        0x85, 0x05, 0x15, 0x00, 0x25, 0x01, 0x75, 0x01,  //   id 5, 1-bit fields
+                        0x09, 0x20, 0x09, 0x21, 0x09, 0x2F, 0x09, 0x97, 0x09, 0x9E,  // 9 usages
+                        0x09, 0xB0, 0x09, 0xB1, 0x09, 0xB2, 0x09, 0xB3,              //
+                        0x95, 0x09, 0xB1, 0x02,              //   Feature (Data,Var)
+                        0x09, 0x24, 0x95, 0x01, 0xB1, 0x03,  //   Redial: Feature (Const,Var)
+                        0x95, 0x06, 0xB1, 0x01,              //   padding: Feature (Const)
+                        0x06, 0x00, 0xFF, 0x09, 0x10, 0x26, 0xFF, 0x00, 0x75, 0x08,  //
+                        0x95, 0x01, 0xB1, 0x03,  //   vendor version byte: Feature (Const,Var)
+                        0xC0};
+
+TEST(ReportDescriptor, ConstantFieldsWithAUsageAreCapabilitiesAndOnlyTheRestPadding) {
+    HidDescriptorInfo info = Parse(kHeadset);
+    ASSERT_EQ(info.collections.size(), 1u);
+    const HidPreparsedData& pd = *info.collections[0];
+    EXPECT_EQ(pd.caps.numberFeatureButtonCaps, 10);
+    EXPECT_EQ(pd.caps.numberFeatureValueCaps, 1);
+    EXPECT_EQ(pd.caps.featureReportByteLength, 4);  // 9 + 1 + 6 + 8 bits and the id byte
+
+    const auto& buttons = pd.of(HidReportType::Feature).buttonCaps;
+    ASSERT_EQ(buttons.size(), 10u);
+    EXPECT_EQ(buttons[9].usagePage, 0x0B);
+    EXPECT_EQ(buttons[9].usageMin, 0x24);
+    EXPECT_EQ(buttons[9].bitOffset, 9u);
+    EXPECT_EQ(buttons[9].bitField & 1, 1);  // marked constant, as Windows marks it
+    const auto& values = pd.of(HidReportType::Feature).valueCaps;
+    ASSERT_EQ(values.size(), 1u);
+    EXPECT_EQ(values[0].usagePage, 0xFF00);
+    EXPECT_EQ(values[0].usageMin, 0x10);
+    EXPECT_EQ(values[0].bitOffset, 16u);
+
+    // What diagnose prints agrees.
+    const ReportTypeSummary s = SummariseReportType(pd, HidReportType::Feature);
+    EXPECT_EQ(s.buttonCaps, 10);
+    EXPECT_EQ(s.valueCaps, 1);
+    EXPECT_EQ(s.byteLength, 4);
+
+    // The constant value reads like any other.
+    const uint8_t report[4] = {5, 0x01, 0x02, 0x2A};
+    uint32_t version = 0;
+    EXPECT_EQ(hidp::GetUsageValue(HidReportType::Feature, 0xFF00, 0, 0x10, &version, &pd, report,
+                                  sizeof report),
+              HidStatus::Success);
+    EXPECT_EQ(version, 0x2Au);
 }
 
 TEST(ReportDescriptor, MouseCapsAndDecoding) {

@@ -341,7 +341,9 @@ class Parser {
         uint32_t offset = used;
         if (offset + fieldBits > uint64_t{L::kMaxReportBytes} * 8) return Fail("report too long");
         used = static_cast<uint32_t>(offset + fieldBits);
-        if (fieldBits == 0 || (flags & 1)) return true;  // padding or constant data
+        // Only a constant field without a usage is padding; one that names a usage is a
+        // capability like any other, as Windows counts it.
+        if (fieldBits == 0 || ((flags & 1) && l_.usages.empty())) return true;
 
         cur_.slots[t] += g_.reportCount;
         if (cur_.slots[t] > L::kMaxSlotsPerType) return Fail("too many data fields");

@@ -24,8 +24,8 @@ struct HidParseLimits {
     static constexpr uint32_t kMaxReportCount = 4096;
     static constexpr uint32_t kMaxReportBytes = 4096;  // data bytes of one report, without id
     static constexpr size_t kMaxCapsPerType = 256;     // per collection and report type
-    // Data slots (report counts of non-constant fields) per collection and report type; this
-    // also bounds the usages a report can carry and the value usages a layout lists.
+    // Data slots (report counts of fields that are not padding) per collection and report type;
+    // this also bounds the usages a report can carry and the value usages a layout lists.
     static constexpr uint32_t kMaxSlotsPerType = 16384;
     static constexpr size_t kMaxCollections = 256;  // link collections per top-level one
 };
