@@ -42,6 +42,17 @@ std::string ShortNameKey(const char* nameKey) {
     return key;
 }
 
+// KeyCodes are 0..0x17F (plain and E0 keys) and the G keys; any other value names no key.
+bool IsKeyCodeValue(uint32_t value) {
+    return value < 0x180 || (value >= kFirstGKey && value < kFirstGKey + kGKeys);
+}
+
+std::string Hex32(uint32_t value) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%08X", value);
+    return text;
+}
+
 std::string MacroName(const MacroRecord& r) {
     return Utf16ToUtf8(r.Name());
 }
@@ -162,9 +173,9 @@ ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigS
         if (*code >= kFirstGKey) {
             out.error = "a macro key cannot be sent by another key";
         } else {
-            const auto usage = KeyCodeToUsage(*code);
-            if (usage.first == 0 && !MouseWordOf(*code))
-                out.error = "\"" + text + "\" is a key the keyboard cannot send";
+            if (!KeyboardCanSend(*code))
+                out.error = "\"" + text +
+                            "\" cannot be given to a key: the keyboard has no code to send for it";
             a.type = kActionKey;
             a.value = *code;
         }
@@ -189,6 +200,7 @@ std::string DescribeAction(const AppPaths& paths, int languageIndex, const Confi
             return "disabled";
         case kActionKey:
             if (const char* m = MouseWordOf(a.value)) return std::string("mouse:") + m;
+            if (!IsKeyCodeValue(a.value)) return "unknown value " + Hex32(a.value);
             return KeyName(paths, languageIndex, static_cast<KeyCode>(a.value));
         case kActionLaunch:
             return "launch: " + Utf16ToUtf8(work.strings.Text(slot));

@@ -112,6 +112,10 @@ DeviceKeyRecord EncodeKeyAction(const KeyAction& action, const DeviceKeyRecord& 
     }
 }
 
+bool KeyboardCanSend(uint32_t code) {
+    return DecodeDeviceRecord(EncodeKey(code)) != 0;
+}
+
 void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& factory,
                      KeyAction* table) {
     if (device == factory) return;  // unchanged: the key stays default

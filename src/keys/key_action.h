@@ -49,6 +49,10 @@ using MacroIndexOf = std::function<int(uint32_t macroId)>;
 KeyCode DecodeDeviceRecord(const DeviceKeyRecord& record);
 DeviceKeyRecord EncodeKeyAction(const KeyAction& action, const DeviceKeyRecord& factory,
                                 const MacroIndexOf& findMacroIndex);
+// Whether a key can be given to another key (type 2): its record for the keyboard names a key.
+// Keys without a keyboard-page code (Power, Copy, F13, ...) would be sent as [2, 2, 0], which
+// does nothing.
+bool KeyboardCanSend(uint32_t code);
 // table: kKeyActionTableEntries KeyActions, freshly reset; sets type and value of the entry the
 // factory record names (nothing when the records are equal or the factory record names no key).
 void DecodeKeyAction(const DeviceKeyRecord& device, const DeviceKeyRecord& factory,

@@ -91,6 +91,34 @@ TEST(EncodeKeyAction, ByType) {
               (DeviceKeyRecord{5, 1, 0}));
 }
 
+TEST(EncodeKeyAction, OnlyKeysWithACodeForTheKeyboardCanBeSent) {
+    struct Case {
+        uint32_t code;
+        bool sendable;
+    } cases[] = {
+        {0x15E, false},       // Power: a system control, no keyboard-page code
+        {0x15F, false},       // Sleep
+        {0x163, false},       // Wake
+        {0x16E, false},       // Pan Left: done by the host
+        {0x176, false},       // Copy
+        {0x64, false},        // F13: no code at all
+        {0x54, false},        // Sys Req
+        {0x7FFFFFFF, false},  // no key code
+        {0x180, false},       // between the E0 keys and the G keys
+        {0x1E, true},         // A
+        {0x138, true},        // Right Alt, a modifier
+        {0x130, true},        // volume up, through its consumer byte
+        {0x175, true},        // Zoom+
+        {0x171, true},        // left button
+        {0x162, true},        // wheel down
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(KeyboardCanSend(c.code), c.sendable) << std::hex << c.code;
+        const DeviceKeyRecord r = EncodeKeyAction({kActionKey, 0, c.code, 0, 0}, {2, 2, 4}, {});
+        EXPECT_EQ(r == (DeviceKeyRecord{2, 2, 0}), !c.sendable) << std::hex << c.code;
+    }
+}
+
 TEST(DecodeKeyAction, ByRecord) {
     const DeviceKeyRecord factoryA{2, 2, 0x04};  // names A, entry 30
     struct Case {
