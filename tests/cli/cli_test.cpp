@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <thread>
@@ -187,6 +188,75 @@ TEST_F(Cli, AssignChangesOneKeyAndShowTellsIt) {
     m = Keyboard();
     EXPECT_EQ(RecordAt(m, 0, PositionOf(m, 0x3A)),
               RecordAt(FactoryMemory(SimModel::k320F_5000), 0, PositionOf(m, 0x3A)));
+}
+
+TEST_F(Cli, AssignRefusesTargetsTheKeyboardCannotSend) {
+    // Keys without a keyboard-page code would go out as [2, 2, 0], a key that does nothing.
+    for (const char* target : {"Power", "Sleep", "Wake", "Copy", "Pan Left", "Double Click", "F13",
+                               "Sys Req", "Calendar"}) {
+        CliRun r = Run({"assign", "A", target});
+        EXPECT_EQ(r.code, kExitUsage) << target << ": " << r.err;
+        EXPECT_NE(r.err.find("\"" + std::string(target) + "\" cannot be given to a key"),
+                  std::string::npos)
+            << r.err;
+    }
+    EXPECT_TRUE(Keyboard() == FactoryMemory(SimModel::k320F_5000));
+
+    struct Good {
+        const char* target;
+        DeviceKeyRecord record;
+    } good[] = {
+        {"B", {2, 2, 0x05}},
+        {"Right Alt", {2, 1, 0x40}},
+        {"V+", {2, 2, 0xC0}},
+        {"Zoom+", {2, 2, 0xD3}},
+        {"Print Screen", {2, 2, 0x46}},
+        {"Roll Down", {1, 5, 0xFF}},
+        {"Middle Button", {1, 1, 0x04}},
+    };
+    for (const Good& g : good) {
+        CliRun r = Run({"assign", "A", g.target});
+        ASSERT_EQ(r.code, kExitOk) << g.target << ": " << r.err;
+        const SimMemory m = Keyboard();
+        EXPECT_EQ(RecordAt(m, 0, PositionOf(m, 0x1E)), g.record) << g.target;
+    }
+}
+
+TEST_F(Cli, ShowTellsAnOutOfRangeKeyValueAsSuch) {
+    ConfigStore work;
+    {
+        std::lock_guard<std::recursive_mutex> guard(work.lock);
+        work.image = MakeDefaultImage();
+        const uint32_t values[] = {0x7FFFFFFF, 0xFFFF, 0x180, 0x1E};
+        const KeyCode keys[] = {0x1E, 0x30, 0x2E, 0x20};  // A, B, C, D
+        for (int i = 0; i < 4; ++i) {
+            KeyAction& a = work.image->tables[0][KeyIndexOf(keys[i])];
+            a.type = kActionKey;
+            a.value = values[i];
+        }
+        ASSERT_EQ(SaveImageFile(work, dir / "odd.fwc"), 1);
+    }
+    CliRun r = Run({"show", (dir / "odd.fwc").string()});
+    ASSERT_EQ(r.code, kExitOk) << r.err;
+    for (const char* line : {"A -> unknown value 0x7FFFFFFF", "B -> unknown value 0x0000FFFF",
+                             "C -> unknown value 0x00000180", "D -> A"})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << " in\n" << r.out;
+}
+
+TEST_F(Cli, AnUnwritableDataFolderIsBlamedWithItsPath) {
+    // The user folder is a file, so no backing file can be made in it (root may write anywhere,
+    // so permissions alone would not show it).
+    fs::create_directories(UserFolder().parent_path());
+    WriteFile(UserFolder(), {1});
+    CliRun r = Run({"assign", "A", "B"});
+    EXPECT_EQ(r.code, kExitFailed);
+    EXPECT_NE(r.err.find("the backing file of profile 0 (" + (UserFolder() / "$Profile0").string() +
+                         ") cannot be written"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("reading the keyboard"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+    EXPECT_TRUE(Keyboard() == FactoryMemory(SimModel::k320F_5000));
 }
 
 TEST_F(Cli, BackupThenRestoreReproducesTheKeyboard) {
