@@ -5,8 +5,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "bench_goal.h"
 #include "platform/prompter.h"
 #include "store/macro_area.h"
 #include "store/profile_file.h"
@@ -37,18 +39,19 @@ MacroRecord Macro(uint16_t id, int actions, int nameChars) {
 template <typename F>
 double MedianMs(int runs, F&& body) {
     std::vector<double> ms;
-    for (int i = 0; i < runs; ++i) {
+    for (int i = 0; i < std::max(runs, bench::kMinRuns); ++i) {
         const auto start = Clock::now();
         body();
         ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
     }
-    std::sort(ms.begin(), ms.end());
-    return ms[ms.size() / 2];
+    return bench::Median(std::move(ms));
 }
 
+bench::Goals goals;
+
 void Report(const char* what, double ms, double goal) {
-    std::printf("%-52s %9.3f ms   goal <= %.1f ms   %s\n", what, ms, goal,
-                ms <= goal ? "ok" : "OVER");
+    const bool met = goals.AtMost(what, ms, goal, "ms");
+    std::printf("%-52s %9.3f ms   goal <= %.1f ms   %s\n", what, ms, goal, met ? "ok" : "MISS");
 }
 
 }  // namespace
@@ -129,5 +132,6 @@ int main() {
 
     std::filesystem::remove_all(folder);
     if (failures) std::fprintf(stderr, "%d operations failed\n", failures);
-    return failures ? 1 : 0;
+    const int verdict = goals.Finish();
+    return failures || verdict ? 1 : 0;
 }
