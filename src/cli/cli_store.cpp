@@ -1,10 +1,7 @@
 // Profile-file checks and keyboard reads shared by the store commands.
 #include "cli/cli_store.h"
 
-#include <fstream>
-#include <random>
-#include <vector>
-
+#include "platform/file_read.h"
 #include "store/config_device.h"
 #include "store/profile_file.h"
 
@@ -12,17 +9,11 @@ namespace vorlin {
 
 namespace fs = std::filesystem;
 
-int CheckProfileFile(CliSession& s, const fs::path& file) {
-    std::error_code ec;
-    if (!fs::exists(file, ec)) return s.Fail(kExitBadFile, file.string() + " does not exist.");
-    if (fs::is_directory(file, ec)) return s.Fail(kExitBadFile, file.string() + " is a folder.");
-    const int valid = ValidateImageFile(file, s.prompter);
-    if (valid >= 1) return kExitOk;
-    if (valid == -2) return s.Fail(kExitBadFile, file.string() + " cannot be opened.");
-    if (valid == -3) return s.Fail(kExitBadFile, file.string() + " is too large to load.");
+int ReadProfileFile(CliSession& s, const fs::path& file, std::vector<uint8_t>& bytes) {
+    const FileReadResult read = ReadImageFile(file, bytes);
+    if (!read.ok()) return s.Fail(kExitBadFile, file.string() + " " + DescribeFileRead(read) + ".");
+    if (ValidateImageBytes(bytes, file, s.prompter) == 1) return kExitOk;
     // Say which check failed; the header's own message has been shown by then.
-    std::ifstream in(file, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
     std::string why;
     switch (CheckImageBytes(bytes)) {
         case ImageFileFault::TooShort:
@@ -37,6 +28,11 @@ int CheckProfileFile(CliSession& s, const fs::path& file) {
             break;
         case ImageFileFault::Record:
             why = "a macro record in it is damaged";
+            break;
+        case ImageFileFault::Texts:
+            why =
+                "its texts, one copy for each key that uses them, add up to more than a "
+                "profile file can hold";
             break;
         case ImageFileFault::None:
             why = "it could not be read";
@@ -55,22 +51,13 @@ int ConfirmOverwrite(CliSession& s, const fs::path& file) {
 }
 
 int LoadKeyboardIntoStore(CliSession& s, CliStore& store) {
-    // Read into a private file beside the others in the temp folder, then load it.
-    std::random_device random;
-    const fs::path temp =
-        fs::temp_directory_path() / ("vorlinctl-read-" + std::to_string(random()) + ".fwc");
+    // Straight from memory: the keyboard's whole configuration never lands in a file.
+    std::vector<uint8_t> bytes;
     s.watch->Reset();
-    const int read = ReadDeviceIntoFile(store.ctx, temp);
-    if (read != 1) {
-        std::error_code ec;
-        fs::remove(temp, ec);
+    if (ReadDeviceImage(store.ctx, bytes) != 1)
         return s.FailDevice("reading the keyboard's configuration");
-    }
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);
-    const int loaded = LoadImageFile(store.work, temp);
-    std::error_code ec;
-    fs::remove(temp, ec);
-    if (loaded != 1)
+    if (LoadImageBytes(store.work, bytes) != 1)
         return s.Fail(kExitFailed, "the configuration read from the keyboard could not be loaded.");
     return kExitOk;
 }

@@ -2,8 +2,10 @@
 // its own, for the commands that read or write key assignments and profile files.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "cli/cli_context.h"
 #include "store/store_context.h"
@@ -29,14 +31,15 @@ struct CliStore {
     StoreContext ctx;
 };
 
-// Checks a profile file before it is taken in; kExitOk, or the error printed with its reason.
-int CheckProfileFile(CliSession& s, const std::filesystem::path& file);
+// Reads a profile file (once, with a bound) and checks it before it is taken in; kExitOk with
+// its bytes, or the error printed with its reason.
+int ReadProfileFile(CliSession& s, const std::filesystem::path& file, std::vector<uint8_t>& bytes);
 
 // When file exists, asks before it is replaced; kExitOk to go on.
 int ConfirmOverwrite(CliSession& s, const std::filesystem::path& file);
 
-// Loads the keyboard's configuration into the work store without touching any file of the
-// user's; kExitOk or the error printed.
+// Loads the keyboard's configuration into the work store without writing any file; kExitOk or
+// the error printed.
 int LoadKeyboardIntoStore(CliSession& s, CliStore& store);
 
 }  // namespace vorlin

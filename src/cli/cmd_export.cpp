@@ -26,16 +26,17 @@ int RunExport(CliSession& s, const ExportOptions& o) {
     }
     const std::filesystem::path backing = ProfileFilePath(s.paths, profile);
     std::error_code ec;
-    if (!std::filesystem::exists(backing, ec))
+    if (!std::filesystem::exists(std::filesystem::symlink_status(backing, ec)))
         return s.Fail(kExitBadFile, "profile " + std::to_string(profile) +
                                         " has no backing file yet (" + backing.string() +
                                         "); `vorlinctl assign` or the desktop application "
                                         "creates it.");
-    if (int code = CheckProfileFile(s, backing); code != kExitOk) return code;
+    std::vector<uint8_t> bytes;
+    if (int code = ReadProfileFile(s, backing, bytes); code != kExitOk) return code;
     if (int code = ConfirmOverwrite(s, o.file); code != kExitOk) return code;
     CliStore store(s);
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);
-    if (LoadImageFile(store.work, backing) != 1)
+    if (LoadImageBytes(store.work, bytes) != 1)
         return s.Fail(kExitBadFile, backing.string() + " could not be loaded.");
     if (SaveImageFile(store.work, o.file) != 1)
         return s.Fail(kExitFailed, o.file +

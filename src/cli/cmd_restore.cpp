@@ -13,11 +13,12 @@ namespace vorlin {
 namespace {
 
 int RunRestore(CliSession& s, const std::string& file) {
-    if (int code = CheckProfileFile(s, file); code != kExitOk) return code;
+    std::vector<uint8_t> bytes;
+    if (int code = ReadProfileFile(s, file, bytes); code != kExitOk) return code;
     if (int code = s.Connect(); code != kExitOk) return code;
     CliStore store(s);
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);
-    if (LoadImageFile(store.work, file) != 1)
+    if (LoadImageBytes(store.work, bytes) != 1)
         return s.Fail(kExitBadFile, file + " could not be loaded; nothing was written.");
     // Refuse before writing anything when the macros cannot fit at all.
     const MacroAreaSizes sizes = MacroAreaSize(store.work);

@@ -31,9 +31,10 @@ int RunShow(CliSession& s, const ShowOptions& o) {
         if (int code = s.Connect(); code != kExitOk) return code;
         if (int code = LoadKeyboardIntoStore(s, store); code != kExitOk) return code;
     } else {
-        if (int code = CheckProfileFile(s, o.file); code != kExitOk) return code;
+        std::vector<uint8_t> bytes;
+        if (int code = ReadProfileFile(s, o.file, bytes); code != kExitOk) return code;
         std::lock_guard<std::recursive_mutex> guard(store.work.lock);
-        if (LoadImageFile(store.work, o.file) != 1)
+        if (LoadImageBytes(store.work, bytes) != 1)
             return s.Fail(kExitBadFile, o.file + " could not be loaded.");
     }
 

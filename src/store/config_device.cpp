@@ -51,7 +51,8 @@ void SetActiveProfile(StoreContext& ctx, int p) {
     ctx.connection.activeProfileCache = WriteState(ctx.link, block) == kDone ? p : -1;
 }
 
-int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path) {
+int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes) {
+    bytes.clear();
     const int active = GetActiveProfile(ctx);
     if (active < 0 || active > 3) return 0;
 
@@ -82,7 +83,6 @@ int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path) {
     const KeyMap factory = CopyFactoryMap(ctx.connection);
     const size_t mapBytes = KeyMapBytes(ctx.link);
     const int positions = static_cast<int>(ctx.link.keyCount.load());
-    std::vector<uint8_t> bytes;
     try {
         auto image = std::make_unique<ConfigImage>();
         image->RefreshHeader(static_cast<uint16_t>(macros.size()), 0, 0);
@@ -98,8 +98,15 @@ int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path) {
             WriteMacroRecord(macros[i], bytes.data() + kImageSize + i * kMacroRecordSize);
         }
     } catch (const std::bad_alloc&) {
+        bytes.clear();
         return 0;
     }
+    return 1;
+}
+
+int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path) {
+    std::vector<uint8_t> bytes;
+    if (ReadDeviceImage(ctx, bytes) != 1) return 0;
     return WriteFileAtomically(path, bytes) ? 1 : 0;
 }
 

@@ -2,7 +2,9 @@
 // keyboard into a profile file, and writing a snapshot of the work store to it.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <vector>
 
 #include "store/store_context.h"
 
@@ -18,6 +20,8 @@ void SetActiveProfile(StoreContext& ctx, int p);
 // atomically. 1 done; 0 when any read fails or the file cannot be written (it then stays as it
 // was).
 int ReadDeviceIntoFile(StoreContext& ctx, const std::filesystem::path& path);
+// The same image as the bytes of that file, for callers that want no file. 1 done, 0 otherwise.
+int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes);
 
 // Copies the work store into the apply store (the caller holds the work lock) and writes it.
 int SnapshotAndApply(StoreContext& ctx, bool allProfiles);

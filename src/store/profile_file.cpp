@@ -1,12 +1,16 @@
 // Saving, loading and checking profile files; the user folder and its backing files.
 #include "store/profile_file.h"
 
-#include <fstream>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <new>
 #include <string>
 #include <system_error>
 
 #include "platform/atomic_file.h"
+#include "platform/ini_file.h"
 #include "platform/le_bytes.h"
 #include "store/config_device.h"
 
@@ -15,24 +19,32 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Reads a whole file. 1 done, 0 missing or 4 GiB and over, -2 cannot be opened or read,
-// -3 no memory.
-int ReadWholeFile(const fs::path& path, std::vector<uint8_t>& bytes) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec)) return 0;
-    const uintmax_t size = fs::file_size(path, ec);
-    if (ec) return -2;
-    if (size > kMaxImageFileSize) return 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return -2;
-    try {
-        bytes.resize(static_cast<size_t>(size));
-    } catch (const std::bad_alloc&) {
-        return -3;
+// What the texts of the image's string keys take once each key holds its own copy: the sum of
+// (characters + 1) x 2 over the keys whose text lies within the area. Texts are found in one
+// pass over the area, however many keys share them.
+uint64_t TakenTextBytes(std::span<const uint8_t> image, std::span<const uint8_t> area) {
+    std::vector<std::pair<size_t, int>> starts;  // (start, slot)
+    for (int slot = 0; slot < kKeyActionSlots; ++slot) {
+        const KeyAction action = ReadKeyAction(image.data() + kImageHeaderSize +
+                                               kImageDeviceBlockSize + slot * kKeyActionSize);
+        if (!IsStringAction(action)) continue;
+        starts.push_back({action.value & ~uint32_t{1}, slot});
     }
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
-    if (static_cast<uintmax_t>(in.gcount()) != size) return -2;
-    return 1;
+    std::sort(starts.begin(), starts.end());
+    uint64_t total = 0;
+    size_t end = 0;  // the terminator found for the previous start, when at or past this one
+    bool haveEnd = false;
+    for (const auto& [start, slot] : starts) {
+        if (start + 2 > area.size()) break;  // this and every later start lie outside
+        if (!haveEnd || end < start) {
+            end = start;
+            while (end + 2 <= area.size() && GetU16(area.data() + end) != 0) end += 2;
+            haveEnd = true;
+        }
+        if (end + 2 > area.size()) break;  // not terminated within the area
+        total += end - start + 2;
+    }
+    return total;
 }
 
 void InstallDefaultImage(ConfigStore& work) {
@@ -45,8 +57,15 @@ void InstallDefaultImage(ConfigStore& work) {
 
 int EnsureUserFolder(const AppPaths& paths) {
     std::error_code ec;
-    if (fs::is_directory(paths.userFolder, ec)) return 1;
-    fs::create_directories(paths.userFolder, ec);
+    if (fs::is_directory(paths.userFolder, ec)) {
+        // Writes a killed run left half done.
+        RemoveStaleTemporaries(paths.userFolder);
+        return 1;
+    }
+    if (paths.userFolder.has_parent_path())
+        fs::create_directories(paths.userFolder.parent_path(), ec);
+    // The user's configuration is nobody else's business.
+    if (::mkdir(paths.userFolder.c_str(), 0700) != 0 && errno != EEXIST) return 0;
     if (!fs::is_directory(paths.userFolder, ec)) return 0;
     fs::path source = paths.defaultUserColourPrefix;
     source += "3.userd";
@@ -55,7 +74,7 @@ int EnsureUserFolder(const AppPaths& paths) {
         fs::path target = paths.userColourPrefix;
         target += std::to_string(n) + ".userd";
         if (haveTemplate) {
-            CopyFileAtomically(source, target);
+            CopyFileAtomically(source, target, kIniMaxFileBytes);
         } else {
             WriteFileAtomically(target, std::span<const uint8_t>{});
         }
@@ -86,6 +105,9 @@ ImageFileFault CheckImageBytes(std::span<const uint8_t> bytes) {
             return ImageFileFault::Record;
         }
     }
+    const size_t areaAt = ImageFileSize(h.macroCount, 0);
+    const uint64_t texts = TakenTextBytes(bytes, bytes.subspan(areaAt, h.stringBytes));
+    if (ImageFileSize(h.macroCount, texts) > kMaxImageFileBytes) return ImageFileFault::Texts;
     return ImageFileFault::None;
 }
 
@@ -168,9 +190,13 @@ int LoadImageBytes(ConfigStore& work, std::span<const uint8_t> bytes) {
     return 1;
 }
 
+FileReadResult ReadImageFile(const fs::path& path, std::vector<uint8_t>& bytes) {
+    return ReadFileBounded(path, kMaxImageFileBytes, bytes);
+}
+
 int LoadImageFile(ConfigStore& work, const fs::path& path) {
     std::vector<uint8_t> bytes;
-    if (ReadWholeFile(path, bytes) != 1) {
+    if (!ReadImageFile(path, bytes).ok()) {
         InstallDefaultImage(work);
         return 0;
     }
@@ -191,9 +217,16 @@ int ValidateImageBytes(std::span<const uint8_t> bytes, const fs::path& path, Pro
 
 int ValidateImageFile(const fs::path& path, Prompter& prompter) {
     std::vector<uint8_t> bytes;
-    const int read = ReadWholeFile(path, bytes);
-    if (read != 1) return read;
-    return ValidateImageBytes(bytes, path, prompter);
+    switch (ReadImageFile(path, bytes).status) {
+        case FileReadStatus::Ok:
+            return ValidateImageBytes(bytes, path, prompter);
+        case FileReadStatus::Unreadable:
+            return -2;
+        case FileReadStatus::NoMemory:
+            return -3;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace vorlin

@@ -9,13 +9,16 @@
 #include <vector>
 
 #include "platform/app_paths.h"
+#include "platform/file_read.h"
 #include "platform/prompter.h"
 #include "store/config_store.h"
 #include "store/store_context.h"
 
 namespace vorlin {
 
-constexpr uint64_t kMaxImageFileSize = 0xFFFFFFFFull;  // the header's size field is 32 bits
+// Profile files larger than this are not read. Its texts aside, a file is at most 1.6 MiB; the
+// texts a file may carry are bounded so that saving it again never makes a larger one.
+constexpr size_t kMaxImageFileBytes = 64u * 1024 * 1024;
 
 // Creates the user folder when it is missing and seeds the three user-colour files from the
 // template in Skins (empty files when the template is missing). An existing folder is left
@@ -30,9 +33,11 @@ enum class ImageFileFault {
     Header,     // a header field or its checksum is wrong
     Truncated,  // shorter than the header's total size
     Record,     // a macro record holds what a record cannot
+    Texts,      // its texts, each key's taken on its own, add up to more than a file may hold
 };
 // The checks shared by validation and loading. Text offsets are not among them: a text that
-// cannot be taken only leaves its slot empty.
+// cannot be taken only leaves its slot empty. Keys sharing one text each take a copy, so the
+// texts taken are summed and bounded, not the area.
 ImageFileFault CheckImageBytes(std::span<const uint8_t> bytes);
 
 // The whole file of the work store: header refreshed from the store, text offsets stored in the
@@ -44,14 +49,18 @@ int SaveImageFile(ConfigStore& work, const std::filesystem::path& path);
 // read, the file is missing or the save fails.
 int SaveActiveProfileFile(StoreContext& ctx);
 
+// A whole profile file, read with the bound above.
+FileReadResult ReadImageFile(const std::filesystem::path& path, std::vector<uint8_t>& bytes);
+
 // Replaces the work store's image, macros and texts by the file's. On 0 (missing, unreadable or
 // faulty file) the store holds a default image with no macros and no texts instead, never part
 // of a file.
 int LoadImageFile(ConfigStore& work, const std::filesystem::path& path);
 int LoadImageBytes(ConfigStore& work, std::span<const uint8_t> bytes);
 
-// Before an import: 1 accepted; 0 missing, too short or faulty ("PROFILE_FORMAT_ERROR" with the
-// path is shown for a faulty one); -2 cannot be opened; -3 no memory for the whole file.
+// Before an import: 1 accepted; 0 missing, not a regular file, too large, too short or faulty
+// ("PROFILE_FORMAT_ERROR" with the path is shown for a faulty one); -2 cannot be opened; -3 no
+// memory for the whole file.
 int ValidateImageFile(const std::filesystem::path& path, Prompter& prompter);
 int ValidateImageBytes(std::span<const uint8_t> bytes, const std::filesystem::path& path,
                        Prompter& prompter);

@@ -7,6 +7,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/ini_file.h"
+#include "platform/utf.h"
 
 namespace vorlin {
 namespace {
@@ -96,17 +97,14 @@ std::string ReadUserModeName(const std::filesystem::path& file, int userMode) {
 }
 
 std::string CleanUserModeName(std::string_view name) {
-    std::string clean;
-    size_t characters = 0;
-    for (size_t i = 0; i < name.size(); ++i) {
-        unsigned char c = name[i];
-        bool continuation = (c & 0xC0) == 0x80;
-        if (!continuation && characters == kIniValueMaxChars) break;
-        if (!continuation) ++characters;
-        // A line break would end the value and start a line of its own in the file.
-        clean += c < 0x20 || c == 0x7F ? ' ' : char(c);
+    // A line break would end the value and start a line of its own in the file.
+    std::string clean(name);
+    for (char& c : clean) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if (u < 0x20 || u == 0x7F) c = ' ';
     }
-    return clean;
+    // Counted in UTF-16 units, as the reader counts them, so the name reads back as written.
+    return CutUtf8ToUtf16Units(clean, kIniValueMaxChars);
 }
 
 bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name) {

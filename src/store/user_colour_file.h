@@ -37,7 +37,7 @@ int ReadPresentMode(const std::filesystem::path& file);
 bool WritePresentMode(const std::filesystem::path& file, int userMode);
 
 std::string ReadUserModeName(const std::filesystem::path& file, int userMode);
-// Names are kept to one line of at most 259 characters.
+// Names are kept to one line of at most 259 UTF-16 units (a surrogate pair is never split).
 bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name);
 std::string CleanUserModeName(std::string_view name);
 

@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <optional>
 #include <string_view>
 
+#include "platform/file_read.h"
 #include "platform/ini_file.h"
 #include "platform/settings.h"
 #include "store/profile_file.h"
@@ -74,15 +74,11 @@ FileCheck Missing(const fs::path& file, const std::string& role, const std::stri
 }
 
 FileCheck Unreadable(const fs::path& file, const std::string& role) {
-    std::error_code ec;
-    std::string why = "cannot be read";
-    if (fs::is_directory(file, ec)) {
-        why = "a folder, not a file";
-    } else if (fs::file_size(file, ec) > kIniMaxFileBytes && !ec) {
-        why = "too large to be read";
-    } else if (std::ifstream probe(file, std::ios::binary); !probe) {
-        why = std::string("cannot be read: ") + std::strerror(errno);
-    }
+    // The ini reader only says no; the bounded reader says why (and refuses FIFOs, devices and
+    // oversized files without reading them).
+    std::string bytes;
+    const FileReadResult read = ReadFileBounded(file, kIniMaxFileBytes, bytes);
+    const std::string why = read.ok() ? "cannot be read" : DescribeFileRead(read);
     return {file, role, FileVerdict::Unreadable, why};
 }
 
@@ -114,20 +110,20 @@ const char* VerdictWord(FileVerdict verdict) {
 }
 
 FileCheck CheckImageFile(const fs::path& file, const std::string& role) {
-    std::error_code ec;
-    if (!fs::exists(file, ec))
-        return Missing(file, role, "written from the keyboard at the next connection");
-    const uintmax_t size = fs::file_size(file, ec);
-    if (ec) return {file, role, FileVerdict::Unreadable, ec.message()};
-    if (size > kMaxCheckedImageFileBytes)
-        return {file, role, FileVerdict::Faulty,
-                std::to_string(size) + " bytes, larger than any profile file"};
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return Unreadable(file, role);
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    if (static_cast<uintmax_t>(in.gcount()) != size)
-        return {file, role, FileVerdict::Unreadable, "the file shrank while it was read"};
+    std::vector<uint8_t> bytes;
+    const FileReadResult read = ReadImageFile(file, bytes);
+    switch (read.status) {
+        case FileReadStatus::Ok:
+            break;
+        case FileReadStatus::Missing:
+            return Missing(file, role, "written from the keyboard at the next connection");
+        case FileReadStatus::NotRegular:
+        case FileReadStatus::TooLarge:
+            return {file, role, FileVerdict::Faulty, DescribeFileRead(read)};
+        default:
+            return {file, role, FileVerdict::Unreadable, DescribeFileRead(read)};
+    }
+    const size_t size = bytes.size();
     switch (CheckImageBytes(bytes)) {
         case ImageFileFault::None:
             return {file, role, FileVerdict::Ok, ""};
@@ -140,6 +136,8 @@ FileCheck CheckImageFile(const fs::path& file, const std::string& role) {
             return {file, role, FileVerdict::Faulty, "shorter than its header says"};
         case ImageFileFault::Record:
             return {file, role, FileVerdict::Faulty, "a macro record in it is malformed"};
+        case ImageFileFault::Texts:
+            return {file, role, FileVerdict::Faulty, "its texts add up to more than a file holds"};
     }
     return {file, role, FileVerdict::Faulty, "not a profile file"};
 }

@@ -25,9 +25,6 @@ struct FileCheck {
     std::string detail;  // why, for anything but Ok; what a missing file means
 };
 
-// Profile files larger than this are not read (none written by the program comes near it).
-constexpr uintmax_t kMaxCheckedImageFileBytes = 64u * 1024 * 1024;
-
 FileCheck CheckImageFile(const std::filesystem::path& file, const std::string& role);
 FileCheck CheckUserColourFile(const std::filesystem::path& file, const std::string& role);
 

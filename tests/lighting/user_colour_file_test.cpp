@@ -125,6 +125,19 @@ TEST_F(UserColourFileTest, NamesStayOnOneLineAndWithinTheLimit) {
     EXPECT_EQ(clean.size(), 2 * 259u);
     ASSERT_TRUE(WriteUserModeName(file_, 3, longName));
     EXPECT_EQ(ReadUserModeName(file_, 3), clean);
+
+    // Characters outside the BMP take two UTF-16 units: 200 of them are cut to 129 (258 units,
+    // the 130th would be split), and the name reads back as it was written.
+    std::string emoji;
+    for (int i = 0; i < 200; ++i) emoji += "\xF0\x9F\x98\x80";  // U+1F600
+    std::string cut;
+    for (int i = 0; i < 129; ++i) cut += "\xF0\x9F\x98\x80";
+    EXPECT_EQ(CleanUserModeName(emoji), cut);
+    ASSERT_TRUE(WriteUserModeName(file_, 4, emoji));
+    EXPECT_EQ(ReadUserModeName(file_, 4), cut);
+    ASSERT_TRUE(WriteUserModeName(file_, 5, "a" + emoji));  // 1 + 129 x 2 = 259 units exactly
+    EXPECT_EQ(ReadUserModeName(file_, 5), "a" + cut);
+    EXPECT_EQ(UserColourFile(file_).ModeName(5), "a" + cut);
 }
 
 TEST_F(UserColourFileTest, FailedCopyLeavesTheTargetAsItWas) {

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
 
 #include "platform/temp_folder.h"
 
@@ -58,6 +62,51 @@ TEST(AtomicFile, CopiesLargeFiles) {
     WriteBytes(dir / "dst", "previous");
     ASSERT_TRUE(CopyFileAtomically(dir / "src", dir / "dst"));
     EXPECT_EQ(ReadBytes(dir / "dst"), big);
+}
+
+// A pid no process has: a child that has already ended and been reaped.
+pid_t EndedPid() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST(AtomicFile, TemporariesOfKilledWritersAreRemovedAndLiveOnesKept) {
+    TempFolder dir;
+    const std::string dead = std::to_string(EndedPid());
+    const std::string live = std::to_string(::getpid());
+    struct Case {
+        std::string name;
+        bool stale;
+    };
+    const Case cases[] = {
+        {"f.bin.tmp-" + dead + "-0-123", true},
+        {"f.bin.tmp-" + live + "-7-99", false},     // a write under way in this process
+        {"f.bin.tmp-" + live + "-8-42", true},      // older than any write takes
+        {"other.bin.tmp-" + dead + "-0-1", false},  // another target's, left to its own writes
+        {"f.bin.tmp-" + dead + "-x", false},        // not our naming
+        {"notes.tmp-old", false},
+    };
+    for (const Case& c : cases) WriteBytes(dir / c.name, "half");
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(1);
+    std::filesystem::last_write_time(dir / cases[2].name, old);
+
+    ASSERT_TRUE(WriteFileAtomically(dir / "f.bin", std::string_view("new")));
+    EXPECT_EQ(ReadBytes(dir / "f.bin"), "new");
+    for (const Case& c : cases)
+        EXPECT_EQ(std::filesystem::exists(dir / c.name), !c.stale) << c.name;
+}
+
+// The temporary is created 0600; the file it becomes still gets what the umask allows.
+TEST(AtomicFile, NewFilesGetTheUmaskMode) {
+    TempFolder dir;
+    const mode_t previous = ::umask(022);
+    ASSERT_TRUE(WriteFileAtomically(dir / "new.bin", std::string_view("x")));
+    ::umask(previous);
+    struct stat st {};
+    ASSERT_EQ(::stat((dir / "new.bin").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0644u);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 // Profile files: save and load round trips, strings, validation and the user folder.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <functional>
@@ -281,6 +284,80 @@ TEST(UserFolder, SeededOnceFromTheTemplate) {
     fs::remove_all(paths.userFolder);
     ProfileFilePath(paths, 0);
     EXPECT_TRUE(fs::exists(paths.userFolder / "UserDengColor_1.userd"));
+}
+
+// A file whose every text key (type 6) points at one text: each key takes its own copy, so the
+// texts taken can be far more than the file holds.
+std::vector<uint8_t> SharedTextFile(size_t textUnits) {
+    const uint32_t area = static_cast<uint32_t>((textUnits + 1) * 2);
+    std::vector<uint8_t> bytes(ImageFileSize(0, area), 0);
+    ConfigImage image;
+    for (int slot = 0; slot < kKeyActionSlots; ++slot) image.Slot(slot) = {kActionText, 0, 0, 0, 0};
+    image.RefreshHeader(0, area, 0);
+    WriteConfigImage(image, bytes.data());
+    for (size_t i = 0; i < textUnits; ++i) PutU16(bytes.data() + kImageSize + 2 * i, 'x');
+    return bytes;
+}
+
+TEST_F(ProfileFileTest, TextsSharedByManyKeysAreBoundedByWhatAFileHolds) {
+    struct Case {
+        const char* what;
+        size_t textUnits;
+        int result;
+    };
+    // 2048 copies of the text: 2048 x 16 KiB is well within a file; 2048 x 40 000 units is
+    // more than a file is allowed; 2048 x 512 Ki units wraps a 32-bit total.
+    const Case cases[] = {
+        {"within the bound", 8 * 1024 - 1, 1},
+        {"beyond the bound", 40000, 0},
+        {"wrapping 32 bits", 512 * 1024 - 1, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const fs::path path = dir / "shared.fwc";
+        WriteFile(path, SharedTextFile(c.textUnits));
+        prompter.asked.clear();
+        EXPECT_EQ(ValidateImageFile(path, prompter), c.result);
+        EXPECT_EQ(prompter.asked.empty(), c.result == 1);
+        ConfigStore loaded;
+        ASSERT_EQ(LoadImageFile(loaded, path), c.result);
+        if (c.result != 1) {
+            EXPECT_EQ(loaded.stringBytes, 0);
+            continue;
+        }
+        // What was taken saves to a file that is taken again, texts and all.
+        EXPECT_EQ(loaded.stringBytes, int64_t{kKeyActionSlots} * int64_t(c.textUnits + 1) * 2);
+        const fs::path again = dir / "again.fwc";
+        ASSERT_EQ(SaveImageFile(loaded, again), 1);
+        EXPECT_EQ(ValidateImageFile(again, prompter), 1);
+        ConfigStore reloaded;
+        ASSERT_EQ(LoadImageFile(reloaded, again), 1);
+        EXPECT_EQ(reloaded.stringBytes, loaded.stringBytes);
+        EXPECT_EQ(reloaded.strings.Text(kKeyActionSlots - 1), loaded.strings.Text(0));
+    }
+}
+
+TEST(UserFolder, CreatedPrivateAndClearedOfTemporariesLeftByKilledWrites) {
+    test::TempDir dir;
+    const AppPaths paths = test::PathsIn(dir.path());
+    ASSERT_EQ(EnsureUserFolder(paths), 1);
+    struct stat st {};
+    ASSERT_EQ(::stat(paths.userFolder.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);  // a writer that is gone
+    const fs::path stale = paths.userFolder / ("$Profile0.tmp-" + std::to_string(child) + "-0-5");
+    const fs::path live =
+        paths.userFolder / ("$Profile1.tmp-" + std::to_string(::getpid()) + "-3-5");
+    const fs::path colours =
+        paths.userFolder / ("UserDengColor_2.userd.tmp-" + std::to_string(child) + "-1-9");
+    for (const fs::path& f : {stale, live, colours}) WriteFile(f, {1});
+    ProfileFilePath(paths, 0);  // each run ensures the folder
+    EXPECT_FALSE(fs::exists(stale));
+    EXPECT_FALSE(fs::exists(colours));
+    EXPECT_TRUE(fs::exists(live));
 }
 
 TEST(UserFolder, MissingTemplateGivesEmptyColourFiles) {
