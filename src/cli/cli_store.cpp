@@ -12,8 +12,8 @@ namespace fs = std::filesystem;
 int ReadProfileFile(CliSession& s, const fs::path& file, std::vector<uint8_t>& bytes) {
     const FileReadResult read = ReadImageFile(file, bytes);
     if (!read.ok()) return s.Fail(kExitBadFile, file.string() + " " + DescribeFileRead(read) + ".");
-    if (ValidateImageBytes(bytes, file, s.prompter) == 1) return kExitOk;
-    // Say which check failed; the header's own message has been shown by then.
+    // The CLI says which check failed in its own one sentence, so the window's message box
+    // text is not shown as well.
     std::string why;
     switch (CheckImageBytes(bytes)) {
         case ImageFileFault::TooShort:
@@ -35,8 +35,7 @@ int ReadProfileFile(CliSession& s, const fs::path& file, std::vector<uint8_t>& b
                 "profile file can hold";
             break;
         case ImageFileFault::None:
-            why = "it could not be read";
-            break;
+            return kExitOk;
     }
     return s.Fail(kExitBadFile, file.string() + " is not a valid profile file: " + why + ".");
 }

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 #include "platform/utf.h"
 
 namespace vorlin {
@@ -123,24 +124,8 @@ bool IsAscii(std::string_view s) {
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
-        static_cast<uint64_t>(st.st_size) > kIniMaxFileBytes) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    std::vector<uint8_t> bytes(static_cast<size_t>(st.st_size));
-    size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    bytes.resize(got);  // a file that shrank while being read gives what was there
+    std::vector<uint8_t> bytes;
+    if (!ReadFileBounded(file, kIniMaxFileBytes, bytes).ok()) return std::nullopt;
     return bytes;
 }
 

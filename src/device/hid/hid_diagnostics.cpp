@@ -14,7 +14,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <set>
@@ -77,10 +76,11 @@ std::vector<std::string> NodeNames(const std::string& sysfsRoot) {
 // Why the backend could not read a node's sysfs entry.
 std::string SysfsEntryFault(const std::string& sysfsRoot, const std::string& name) {
     const std::string uevent = sysfsRoot + "/" + name + "/device/uevent";
-    std::ifstream in(uevent);
-    if (!in)
-        return std::string("its sysfs entry cannot be read (") + uevent + ": " +
-               std::strerror(errno) + ")";
+    std::string text;
+    const FileReadResult read = ReadFileBounded(uevent, 64 * 1024, text);
+    if (!read.ok())
+        return std::string("its sysfs entry cannot be read (") + uevent + " " +
+               DescribeFileRead(read) + ")";
     return "its sysfs entry names no HID device (no HID_ID in " + uevent + ")";
 }
 
