@@ -15,6 +15,10 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// Reports of other collections looked at after a read's deadline, at most: more than a node
+// queues, so a read never runs on under a flood of them.
+constexpr size_t kMaxSkippedLate = 256;
+
 int RemainingMs(bool unlimited, Clock::time_point deadline) {
     if (unlimited) return -1;
     auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -40,6 +44,7 @@ class FdTransport final : public HidTransport {
             Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
         // Room for the id byte we may add and one byte more, to notice oversized packets.
         uint8_t rx[kMaxFdReportBytes + 2];
+        size_t skippedLate = 0;
         for (;;) {
             FdWait w = WaitForFd(fd_, POLLIN, cancelFd, RemainingMs(unlimited, deadline));
             if (w != FdWait::Ready) return false;
@@ -56,8 +61,10 @@ class FdTransport final : public HidTransport {
                 ++size;
             }
             if (!acceptAll_ && !accepted_[rx[0]]) {
-                // Another collection's report: not ours, wait on within the same deadline.
-                if (!unlimited && Clock::now() >= deadline) return false;
+                // Another collection's report: not ours, wait on within the same deadline. Once
+                // it has passed, only what is already queued is looked at, and not forever.
+                if (!unlimited && Clock::now() >= deadline && ++skippedLate > kMaxSkippedLate)
+                    return false;
                 continue;
             }
             if (size > len) return false;
