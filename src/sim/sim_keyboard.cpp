@@ -57,7 +57,11 @@ void SimPort::Push(const uint8_t* bytes, size_t length, Clock::time_point readyA
 }
 
 bool SimPort::Write(const uint8_t* report, size_t length) {
-    return keyboard_->HandleWrite(*this, report, length);
+    return keyboard_->HandleWrite(*this, report, length, Clock::now());
+}
+
+bool SimPort::Write(const uint8_t* report, size_t length, Clock::time_point sentAt) {
+    return keyboard_->HandleWrite(*this, report, length, std::min(sentAt, Clock::now()));
 }
 
 SimPort::ReadResult SimPort::TryRead(uint8_t* buffer, size_t length, size_t* transferred,
@@ -125,7 +129,8 @@ bool SimKeyboard::InBootMode() const {
     return inBoot_;
 }
 
-bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t length) {
+bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t length,
+                              Clock::time_point sentAt) {
     std::lock_guard<std::mutex> guard(lock_);
     if (port.dead_ || !present_) return false;
     // A handle on a node reaches the collection the report id names; only the vendor
@@ -177,7 +182,7 @@ bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t lengt
         std::memset(reply + 3, 0, 4);
         StampFrameChecksum(reply);
     }
-    Clock::time_point readyAt = Clock::now() + 2 * linkDelay_ + replyDelay_;
+    Clock::time_point readyAt = sentAt + 2 * linkDelay_ + replyDelay_;
     for (SimPort* p : ports_)
         if (p->Receives(SimEndpoint::Vendor)) p->Push(reply, sizeof reply, readyAt);
     return true;

@@ -43,6 +43,8 @@ class SimPort {
 
     // false when the keyboard is gone (also for writes to a collection without output).
     bool Write(const uint8_t* report, size_t length);
+    // The same for a report the host sent at sentAt (the link delay counts from then).
+    bool Write(const uint8_t* report, size_t length, Clock::time_point sentAt);
     // Got: *transferred bytes copied. NotYet: the next report arrives at *readyAt. TooLong: the
     // next report did not fit the buffer and was consumed.
     ReadResult TryRead(uint8_t* buffer, size_t length, size_t* transferred,
@@ -131,7 +133,7 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
   private:
     friend class SimPort;
     explicit SimKeyboard(const SimMemory& memory);
-    bool HandleWrite(SimPort& port, const uint8_t* report, size_t length);
+    bool HandleWrite(SimPort& port, const uint8_t* report, size_t length, Clock::time_point sentAt);
     void VanishLocked();
     void PushConsumerLocked(uint16_t usage);
     void Detach(SimPort* port);

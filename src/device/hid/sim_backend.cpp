@@ -105,6 +105,7 @@ class BridgedTransport final : public HidTransport {
                int cancelFd) override {
         return inner_->Write(buf, len, transferred, timeoutMs, cancelFd);
     }
+    int NativeFd() const override { return inner_->NativeFd(); }
 
   private:
     std::unique_ptr<SimSocketBridge> bridge_;
