@@ -3,6 +3,8 @@
 
 #include <mutex>
 
+#include "device/protocol.h"
+
 namespace vorlin {
 
 ConnectOutcome ConnectOnce(MonitorContext& ctx) {
@@ -32,6 +34,8 @@ ConnectOutcome ConnectOnce(MonitorContext& ctx) {
             link.keyMapSize.store(model->keyMapSize);
             link.profileStride.store(model->keyMapSize);
             link.keyCount.store(model->keyCount);
+            // Before anything else is asked: which replies answer which request.
+            LearnReplyEcho(link);
             link.ready.store(1);
             outcome.found = true;
             break;

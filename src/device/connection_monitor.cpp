@@ -143,6 +143,8 @@ void DeviceMonitorThread(MonitorContext& ctx) {
                     // this model, not the previous one.
                     SetSizes(link, *FindAcceptedModel(device.attributes.vendorId,
                                                       device.attributes.productId));
+                    // Before anything else is asked: which replies answer which request.
+                    LearnReplyEcho(link);
                     link.ready.store(1);
                     OnConnectionChanged(ctx, 1);
                     break;

@@ -27,6 +27,10 @@ struct DeviceLink {
     // Guarded by ioLock: until then a reply the keyboard sent after its exchange gave up may
     // still arrive, so exchanges first discard whatever is waiting.
     std::chrono::steady_clock::time_point staleReplyUntil{};
+    // What the keyboard's replies repeat of their request (kEchoCommand, kEchoPosition),
+    // learnt at each connection by LearnReplyEcho. A reply that does not repeat what it should
+    // answers another request and is passed over; 0 takes any reply as the answer.
+    std::atomic<int> replyEcho{0};
     // Optional frame log (hex with time stamps); null when tracing is off.
     std::atomic<FrameTrace*> trace{nullptr};
 };

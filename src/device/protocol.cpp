@@ -13,17 +13,26 @@
 namespace vorlin {
 namespace {
 
+using Clock = std::chrono::steady_clock;
+
 constexpr int kWriteTimeoutMs = 1000;
-constexpr int kReadTimeoutMs = 300;
+constexpr auto kReadTimeout = std::chrono::milliseconds(300);
 constexpr int kAttempts = 4;
 constexpr auto kEndPause = std::chrono::milliseconds(10);
 constexpr size_t kStaleReplyLimit = 64;  // more than any handle can have queued
 // How long after a reply failed to come in time one may still turn up.
 constexpr auto kStaleReplyWindow = std::chrono::milliseconds(2000);
+// The request that learns what replies repeat: profile 1's lighting record, read whole.
+constexpr unsigned kEchoProbeOffset = 42;
 
 inline void Trace(DeviceLink& link, FrameTrace::Event event, const uint8_t* bytes, size_t length) {
     if (FrameTrace* trace = link.trace.load(std::memory_order_acquire)) [[unlikely]]
         trace->Log(event, bytes, length);
+}
+
+int MsUntil(Clock::time_point deadline) {
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
 // A reply that arrived after its exchange stopped waiting for it would otherwise be taken as
@@ -34,6 +43,28 @@ void DiscardStaleReplies(DeviceLink& link) {
     for (size_t i = 0; i < kStaleReplyLimit && link.device.ReadReport(stale, sizeof stale, &n, 0);
          ++i)
         Trace(link, FrameTrace::Event::Discarded, stale, n);
+}
+
+// Does the reply answer this request, as far as the keyboard repeats its requests?
+bool Answers(const uint8_t* frame, const uint8_t* reply, size_t got, int echo) {
+    if ((echo & kEchoCommand) && (got < 4 || reply[3] != frame[3])) return false;
+    if ((echo & kEchoPosition) && (got < 7 || std::memcmp(reply + 4, frame + 4, 3) != 0))
+        return false;
+    return true;
+}
+
+// Reads until a reply that answers frame comes or the deadline passes. A reply to another
+// request (one that came too late for its own exchange) is passed over and the wait goes on.
+// Called with ioLock held.
+bool ReadAnswer(DeviceLink& link, const uint8_t* frame, int echo, uint8_t* reply,
+                size_t replyLength, size_t* got, Clock::time_point deadline) {
+    for (;;) {
+        *got = 0;
+        if (!link.device.ReadReport(reply, replyLength, got, MsUntil(deadline))) return false;
+        if (Answers(frame, reply, *got, echo)) return true;
+        Trace(link, FrameTrace::Event::Discarded, reply, *got);
+        if (Clock::now() >= deadline) return false;
+    }
 }
 
 void StampChecksum(uint8_t* frame) {
@@ -152,7 +183,8 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
 
     // Held for the whole exchange so a reply always belongs to this thread's request.
     std::lock_guard<std::recursive_mutex> io(link.ioLock);
-    if (std::chrono::steady_clock::now() < link.staleReplyUntil) DiscardStaleReplies(link);
+    if (Clock::now() < link.staleReplyUntil) DiscardStaleReplies(link);
+    const int echo = link.replyEcho.load(std::memory_order_relaxed);
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         size_t written = 0;
         if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
@@ -161,16 +193,56 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
         }
         Trace(link, FrameTrace::Event::Write, frame, kFrameSize);
         size_t got = 0;
-        bool ok = link.device.ReadReport(reply, replyLength, &got, kReadTimeoutMs);
+        bool ok =
+            ReadAnswer(link, frame, echo, reply, replyLength, &got, Clock::now() + kReadTimeout);
         if (bytesRead) *bytesRead = got;
         if (ok) {
             Trace(link, FrameTrace::Event::Read, reply, got);
             return kDone;
         }
         Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
-        link.staleReplyUntil = std::chrono::steady_clock::now() + kStaleReplyWindow;
+        link.staleReplyUntil = Clock::now() + kStaleReplyWindow;
     }
     return kFailed;
+}
+
+int LearnReplyEcho(DeviceLink& link) {
+    uint8_t frame[kFrameSize] = {};
+    PutHeader(frame, CMD_READ_LIGHTING, kFramePayload, kEchoProbeOffset);
+    StampChecksum(frame);
+    std::lock_guard<std::recursive_mutex> io(link.ioLock);
+    link.replyEcho.store(0);
+    uint8_t reply[kFrameSize] = {};
+    size_t got = 0;
+    bool answered = false, timedOut = false;
+    for (int attempt = 0; attempt < kAttempts && !answered; ++attempt) {
+        size_t written = 0;
+        if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
+            Trace(link, FrameTrace::Event::WriteFailed, frame, kFrameSize);
+            return -1;
+        }
+        Trace(link, FrameTrace::Event::Write, frame, kFrameSize);
+        // The last attempt waits as long as a late reply may still come: a keyboard that is
+        // merely slow is then known by its replies all the same.
+        const auto wait = attempt + 1 < kAttempts ? kReadTimeout : kStaleReplyWindow;
+        answered =
+            link.device.ReadReport(reply, sizeof reply, &got, static_cast<int>(wait.count()));
+        if (!answered) {
+            Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+            timedOut = true;
+        }
+    }
+    // Replies to attempts that timed out may still come in.
+    if (timedOut) link.staleReplyUntil = Clock::now() + kStaleReplyWindow;
+    if (!answered) return -1;
+    Trace(link, FrameTrace::Event::Read, reply, got);
+    int echo = 0;
+    if (got >= 4 && reply[3] == frame[3]) {
+        echo |= kEchoCommand;
+        if (got >= 7 && std::memcmp(reply + 4, frame + 4, 3) == 0) echo |= kEchoPosition;
+    }
+    link.replyEcho.store(echo);
+    return echo;
 }
 
 int SendOnly(DeviceLink& link, const uint8_t* request, size_t requestLength) {

@@ -45,8 +45,21 @@ enum CommandCode : uint8_t {
     CMD_ENTER_BOOT = 0xEE,
 };
 
+// Bits of DeviceLink::replyEcho: replies repeat the command (byte 3), and the length and
+// offset (bytes 4..6) of their request.
+constexpr int kEchoCommand = 1;
+constexpr int kEchoPosition = 2;
+
 // Sum of bytes 3..63, modulo 65536.
 uint16_t FrameChecksum(const uint8_t* frame);
+
+// Learns what the keyboard's replies repeat of their request and stores it in link.replyEcho:
+// one harmless read (56 lighting bytes at offset 42), sent as an exchange is, whose first reply
+// tells; a keyboard slower than the exchange's time-outs is waited for a while longer, so that
+// its late replies are known for what they are. Called once the device is open, before ready
+// is raised (it does not look at ready). Returns the bits learnt, or -1 when no reply came
+// (replyEcho is then 0).
+int LearnReplyEcho(DeviceLink& link);
 
 int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uint8_t* reply,
              size_t replyLength, size_t* bytesRead);

@@ -23,8 +23,8 @@ std::array<uint8_t, 3> SimConsumerReport(uint16_t usage) {
 
 // ---- SimPort ----
 
-SimPort::SimPort(std::shared_ptr<SimKeyboard> keyboard, SimEndpoint endpoint)
-    : keyboard_(std::move(keyboard)), endpoint_(endpoint) {
+SimPort::SimPort(std::shared_ptr<SimKeyboard> keyboard, SimEndpoint endpoint, unsigned receives)
+    : keyboard_(std::move(keyboard)), endpoint_(endpoint), receives_(receives) {
     signalFd_ = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
 }
 
@@ -57,7 +57,11 @@ void SimPort::Push(const uint8_t* bytes, size_t length, Clock::time_point readyA
 }
 
 bool SimPort::Write(const uint8_t* report, size_t length) {
-    return keyboard_->HandleWrite(*this, report, length);
+    return keyboard_->HandleWrite(*this, report, length, Clock::now());
+}
+
+bool SimPort::Write(const uint8_t* report, size_t length, Clock::time_point sentAt) {
+    return keyboard_->HandleWrite(*this, report, length, std::min(sentAt, Clock::now()));
 }
 
 SimPort::ReadResult SimPort::TryRead(uint8_t* buffer, size_t length, size_t* transferred,
@@ -98,10 +102,13 @@ std::shared_ptr<SimKeyboard> SimKeyboard::Create(const SimMemory& memory) {
     return std::shared_ptr<SimKeyboard>(new SimKeyboard(memory));
 }
 
-std::shared_ptr<SimPort> SimKeyboard::Open(SimEndpoint endpoint) {
+std::shared_ptr<SimPort> SimKeyboard::Open(SimEndpoint endpoint,
+                                           const std::vector<SimEndpoint>& node) {
+    unsigned receives = 1u << static_cast<int>(endpoint);
+    for (SimEndpoint e : node) receives |= 1u << static_cast<int>(e);
     std::lock_guard<std::mutex> guard(lock_);
     if (!present_) return nullptr;
-    std::shared_ptr<SimPort> port(new SimPort(shared_from_this(), endpoint));
+    std::shared_ptr<SimPort> port(new SimPort(shared_from_this(), endpoint, receives));
     if (port->signalFd_ < 0) return nullptr;
     ports_.push_back(port.get());
     return port;
@@ -122,11 +129,20 @@ bool SimKeyboard::InBootMode() const {
     return inBoot_;
 }
 
-bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t length) {
+bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t length,
+                              Clock::time_point sentAt) {
     std::lock_guard<std::mutex> guard(lock_);
     if (port.dead_ || !present_) return false;
-    if (port.endpoint_ == SimEndpoint::Consumer) return false;  // input only
-    if (port.endpoint_ == SimEndpoint::Keyboard) return true;   // LED reports, ignored
+    // A handle on a node reaches the collection the report id names; only the vendor
+    // collection has output reports.
+    SimEndpoint target = port.endpoint_;
+    const bool node = (port.receives_ & (port.receives_ - 1)) != 0;
+    if (node)
+        target = length > 0 && report[0] == kVendorReportId && port.Receives(SimEndpoint::Vendor)
+                     ? SimEndpoint::Vendor
+                     : SimEndpoint::Consumer;
+    if (target == SimEndpoint::Consumer) return false;  // input only
+    if (target == SimEndpoint::Keyboard) return true;   // LED reports, ignored
 
     ++requests_;
     if (vanishCountdown_ > 0 && --vanishCountdown_ == 0) {
@@ -162,9 +178,13 @@ bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t lengt
         --dropReplies_;
         return true;
     }
-    Clock::time_point readyAt = Clock::now() + 2 * linkDelay_ + replyDelay_;
+    if (!echoesRequests_) {
+        std::memset(reply + 3, 0, 4);
+        StampFrameChecksum(reply);
+    }
+    Clock::time_point readyAt = sentAt + 2 * linkDelay_ + replyDelay_;
     for (SimPort* p : ports_)
-        if (p->endpoint_ == SimEndpoint::Vendor) p->Push(reply, sizeof reply, readyAt);
+        if (p->Receives(SimEndpoint::Vendor)) p->Push(reply, sizeof reply, readyAt);
     return true;
 }
 
@@ -183,7 +203,7 @@ void SimKeyboard::PushConsumerLocked(uint16_t usage) {
     auto press = SimConsumerReport(usage);
     auto release = SimConsumerReport(0);
     for (SimPort* p : ports_) {
-        if (p->endpoint_ != SimEndpoint::Consumer) continue;
+        if (!p->Receives(SimEndpoint::Consumer)) continue;
         p->Push(press.data(), press.size(), readyAt);
         p->Push(release.data(), release.size(), readyAt + linkDelay_);
     }
@@ -266,6 +286,11 @@ void SimKeyboard::SetLinkDelay(std::chrono::microseconds perReport) {
     linkDelay_ = perReport;
 }
 
+void SimKeyboard::SetEchoesRequests(bool on) {
+    std::lock_guard<std::mutex> guard(lock_);
+    echoesRequests_ = on;
+}
+
 uint64_t SimKeyboard::RequestsReceived() const {
     std::lock_guard<std::mutex> guard(lock_);
     return requests_;
@@ -275,6 +300,13 @@ int SimKeyboard::OpenHandles(SimEndpoint endpoint) const {
     std::lock_guard<std::mutex> guard(lock_);
     return static_cast<int>(std::count_if(ports_.begin(), ports_.end(), [&](const SimPort* p) {
         return p->endpoint_ == endpoint && !p->dead_;
+    }));
+}
+
+int SimKeyboard::HandlesReceiving(SimEndpoint endpoint) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return static_cast<int>(std::count_if(ports_.begin(), ports_.end(), [&](const SimPort* p) {
+        return p->Receives(endpoint) && !p->dead_;
     }));
 }
 

@@ -23,7 +23,8 @@ enum class SimEndpoint { Keyboard, Consumer, Vendor };
 class SimKeyboard;
 
 // One open handle. Every handle of a collection receives its own copy of each input report,
-// as HID handles do. Thread-safe.
+// as HID handles do. A handle on a whole node (as hidraw opens them) receives the reports of
+// every collection of that node and routes its writes by report id. Thread-safe.
 class SimPort {
   public:
     using Clock = std::chrono::steady_clock;
@@ -33,6 +34,7 @@ class SimPort {
     SimPort(const SimPort&) = delete;
     SimPort& operator=(const SimPort&) = delete;
 
+    // The collection the handle was opened for.
     SimEndpoint endpoint() const { return endpoint_; }
     // Readable (eventfd) whenever a report may have been queued or the handle died. Clear it
     // with ClearSignal before TryRead so that no wake-up is lost.
@@ -41,6 +43,8 @@ class SimPort {
 
     // false when the keyboard is gone (also for writes to a collection without output).
     bool Write(const uint8_t* report, size_t length);
+    // The same for a report the host sent at sentAt (the link delay counts from then).
+    bool Write(const uint8_t* report, size_t length, Clock::time_point sentAt);
     // Got: *transferred bytes copied. NotYet: the next report arrives at *readyAt. TooLong: the
     // next report did not fit the buffer and was consumed.
     ReadResult TryRead(uint8_t* buffer, size_t length, size_t* transferred,
@@ -54,13 +58,15 @@ class SimPort {
         size_t length;
         Clock::time_point readyAt;
     };
-    SimPort(std::shared_ptr<SimKeyboard> keyboard, SimEndpoint endpoint);
+    SimPort(std::shared_ptr<SimKeyboard> keyboard, SimEndpoint endpoint, unsigned receives);
+    bool Receives(SimEndpoint e) const { return receives_ & (1u << static_cast<int>(e)); }
     void Push(const uint8_t* bytes, size_t length,
               Clock::time_point readyAt);  // keyboard lock held
     void Signal();
 
     std::shared_ptr<SimKeyboard> keyboard_;
     SimEndpoint endpoint_;
+    unsigned receives_;  // bit per SimEndpoint whose input reports reach this handle
     int signalFd_ = -1;
     // Guarded by the keyboard's lock_.
     std::deque<Report> queue_;
@@ -77,8 +83,9 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
     const SimModelInfo& info() const { return ModelInfo(model_); }
     SimModel model() const { return model_; }
 
-    // Host side. nullptr while the keyboard is absent.
-    std::shared_ptr<SimPort> Open(SimEndpoint endpoint);
+    // Host side. nullptr while the keyboard is absent. With node, a handle on the whole node
+    // that holds endpoint and the other collections listed.
+    std::shared_ptr<SimPort> Open(SimEndpoint endpoint, const std::vector<SimEndpoint>& node = {});
     bool Present() const;
     bool InBootMode() const;
 
@@ -107,10 +114,15 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
     void Vanish();
     void Reappear();  // also leaves boot mode
     void SetLinkDelay(std::chrono::microseconds perReport);
+    // A keyboard whose replies do not repeat their request's command, length and offset
+    // (bytes 3..6 are 0), for tests of hosts that must not rely on it.
+    void SetEchoesRequests(bool on);
 
     // Observation.
     uint64_t RequestsReceived() const;
     int OpenHandles(SimEndpoint endpoint) const;
+    // Open handles that receive the collection's input reports (also handles on its node).
+    int HandlesReceiving(SimEndpoint endpoint) const;
     void RecordRequests(bool on);
     std::vector<std::array<uint8_t, kSimReportSize>> TakeRecordedRequests();
 
@@ -121,7 +133,7 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
   private:
     friend class SimPort;
     explicit SimKeyboard(const SimMemory& memory);
-    bool HandleWrite(SimPort& port, const uint8_t* report, size_t length);
+    bool HandleWrite(SimPort& port, const uint8_t* report, size_t length, Clock::time_point sentAt);
     void VanishLocked();
     void PushConsumerLocked(uint16_t usage);
     void Detach(SimPort* port);
@@ -137,6 +149,7 @@ class SimKeyboard : public std::enable_shared_from_this<SimKeyboard> {
     int vanishCountdown_ = 0;
     std::chrono::microseconds replyDelay_{0};
     std::chrono::microseconds linkDelay_{0};
+    bool echoesRequests_ = true;
     std::array<uint8_t, 256> refusals_{};  // status per command, 0 = none
     uint64_t requests_ = 0;
     bool recording_ = false;

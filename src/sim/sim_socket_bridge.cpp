@@ -10,9 +10,31 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <ctime>
 #include <optional>
 
 namespace vorlin {
+namespace {
+
+// When the packet of msg was sent, on the steady clock; now when the socket did not say.
+SimPort::Clock::time_point SentAt(msghdr& msg) {
+    const auto now = SimPort::Clock::now();
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c)) {
+        if (c->cmsg_level != SOL_SOCKET || c->cmsg_type != SCM_TIMESTAMPNS) continue;
+        timespec sent, wall;
+        std::memcpy(&sent, CMSG_DATA(c), sizeof sent);
+        clock_gettime(CLOCK_REALTIME, &wall);
+        const auto ago = std::chrono::seconds(wall.tv_sec - sent.tv_sec) +
+                         std::chrono::nanoseconds(wall.tv_nsec - sent.tv_nsec);
+        // A wall clock set back or far ahead tells nothing: ignore it.
+        if (ago < std::chrono::nanoseconds(0) || ago > std::chrono::seconds(1)) return now;
+        return now - std::chrono::duration_cast<SimPort::Clock::duration>(ago);
+    }
+    return now;
+}
+
+}  // namespace
 
 SimSocketBridge::SimSocketBridge(std::shared_ptr<SimPort> port, int fd)
     : port_(std::move(port)), fd_(fd) {
@@ -42,6 +64,11 @@ void SimSocketBridge::Run() {
     // simulated report by that much.
     prctl(PR_SET_TIMERSLACK, 1UL, 0, 0, 0);
 
+    // The link delay counts from when the host sent a request, as on a wire, not from when
+    // this thread woke up to take it.
+    const int on = 1;
+    setsockopt(fd_, SOL_SOCKET, SO_TIMESTAMPNS, &on, sizeof on);
+
     std::optional<Clock::time_point> due;
     bool serving = true;  // false once the keyboard is gone: the socket is shut down
     uint8_t buffer[kSimReportSize * 2];
@@ -62,9 +89,16 @@ void SimSocketBridge::Run() {
         if (!serving) continue;
 
         if (fds[1].revents & POLLIN) {
-            ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+            iovec io{buffer, sizeof buffer};
+            alignas(cmsghdr) char control[CMSG_SPACE(sizeof(timespec))];
+            msghdr msg{};
+            msg.msg_iov = &io;
+            msg.msg_iovlen = 1;
+            msg.msg_control = control;
+            msg.msg_controllen = sizeof control;
+            ssize_t n = recvmsg(fd_, &msg, MSG_DONTWAIT);
             if (n > 0) {
-                port_->Write(buffer, static_cast<size_t>(n));
+                port_->Write(buffer, static_cast<size_t>(n), SentAt(msg));
             } else if (n == 0) {
                 serving = false;  // the host closed its end
                 continue;

@@ -4,9 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <functional>
+#include <optional>
 
 #include "cli/cli_fixture.h"
+#include "device/protocol.h"
 #include "platform/prompter.h"
 #include "sim/sim_keyboard.h"
 #include "store/lighting_record.h"
@@ -27,7 +30,19 @@ class Faults : public CliFixture {
         CliFixture::SetUp();
         socket = true;
         WriteSampleProfile(dir / "sample.fwc");
+        // The temporary files of this test's runs, apart from those of tests running beside
+        // it: the shared temp folder holds theirs too.
+        if (const char* old = std::getenv("TMPDIR")) oldTmp = old;
+        fs::create_directories(dir / "tmp");
+        setenv("TMPDIR", (dir / "tmp").c_str(), 1);
     }
+    void TearDown() override {
+        if (oldTmp)
+            setenv("TMPDIR", oldTmp->c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    std::optional<std::string> oldTmp;
 
     struct Command {
         const char* name;
@@ -65,7 +80,7 @@ class Faults : public CliFixture {
                 EXPECT_EQ(name.find(".tmp"), std::string::npos) << context << ": " << name;
             }
         }
-        for (const auto& e : fs::directory_iterator(fs::temp_directory_path()))
+        for (const auto& e : fs::directory_iterator(dir / "tmp"))
             EXPECT_EQ(e.path().filename().string().rfind("vorlinctl-read-", 0), std::string::npos)
                 << context << ": " << e.path();
     }
@@ -123,6 +138,30 @@ TEST_F(Faults, RefusalsAreReportedWithTheirCode) {
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
         EXPECT_FALSE(fs::exists(dir / "out.fwc"));
         ExpectNoHalfWrittenFiles(c.message);
+    }
+}
+
+TEST_F(Faults, RefusalsAreReportedAlsoWhenRepliesComeAfterTheFirstTimeOut) {
+    // As on a loaded machine: every reply comes after its exchange has written again, so each
+    // exchange leaves a second reply on its way. A refusal must be the refused command's, not
+    // turn up as the answer to the next one (nor be hidden by the previous one's reply).
+    struct Case {
+        std::vector<std::string> args;
+        uint8_t command;
+        std::string message;
+    };
+    const Case cases[] = {
+        {{"info"}, CMD_READ_STATE, "refused command 3 (status 254, code -103)"},
+        {{"lighting", "brightness=1"}, CMD_WRITE_LIGHTING, "refused command 6 (status 254"},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        CliRun r = RunWith(c.args, [&](SimKeyboard& k) {
+            k.SetReplyDelay(std::chrono::milliseconds(350));
+            k.RefuseCommand(c.command, 254);
+        });
+        EXPECT_EQ(r.code, kExitRefused) << c.message << "\n" << r.err;
+        EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
 }
 

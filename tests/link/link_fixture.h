@@ -48,6 +48,16 @@ struct SimLink {
         return false;
     }
 
+    // Connect, then learn what the keyboard's replies repeat, as a connection does. One more
+    // request reaches the keyboard.
+    bool ConnectAndLearn() {
+        if (!Connect()) return false;
+        link.ready = 0;
+        LearnReplyEcho(link);
+        link.ready = 1;
+        return true;
+    }
+
     std::vector<Frame> Requests() { return keyboard->TakeRecordedRequests(); }
 
     SimBackend backend;

@@ -2,6 +2,7 @@
 // simulated keyboards that are plugged in, unplugged and swapped.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "device/connect_once.h"
 #include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
@@ -234,6 +236,107 @@ TEST(ConnectionMonitor, UnreadableFactoryMapIsReportedAndTheOldOneKept) {
     EXPECT_TRUE(m.prompter.okOnly);
     EXPECT_EQ(m.state.defaultKeyMap, BuiltInFactoryKeyMap());
     EXPECT_EQ(m.state.macroCapacity, 7u);
+}
+
+TEST(ConnectionMonitor, LateRepliesAtConnectionAreNotTakenForTheNextRequest) {
+    struct Case {
+        std::chrono::milliseconds delay;
+        bool read;  // the factory map and the state block arrive, late but in time
+    };
+    for (auto transport : {SimBackend::Transport::InProcess, SimBackend::Transport::Socketpair}) {
+        for (const Case c : {Case{350ms, true}, Case{1500ms, false}}) {
+            const std::string context =
+                std::to_string(c.delay.count()) + " ms, " +
+                (transport == SimBackend::Transport::InProcess ? "in process" : "socketpair");
+            Machine m(transport);
+            auto kb = SimKeyboard::Create(SimModel::k0C45_5004);
+            kb->EditMemory([](SimMemory& mem) {
+                for (size_t i = 0; i < 378; ++i) mem.factoryMap[i] = static_cast<uint8_t>(i + 1);
+            });
+            kb->SetReplyDelay(c.delay);
+            m.backend.Add(kb);
+            m.state.macroCapacity = 7 * 128;
+            MonitorContext ctx(m.link, m.state, m.sink, m.prompter);
+            ASSERT_TRUE(ConnectOnce(ctx).found) << context;
+            DisconnectOnce(m.link);
+            const SimMemory mem = kb->Memory();
+            if (c.read) {
+                EXPECT_TRUE(m.prompter.asked.empty()) << context;
+                EXPECT_EQ(m.state.macroCapacity, 128u * mem.state[kStateMacroUnits]) << context;
+                EXPECT_TRUE(std::equal(mem.factoryMap.begin(), mem.factoryMap.begin() + 378,
+                                       m.state.defaultKeyMap.begin()))
+                    << context;
+            } else {
+                // Nothing came in time: the factory map and the capacity stay as they were.
+                EXPECT_EQ(m.prompter.asked, std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"})
+                    << context;
+                EXPECT_EQ(m.state.macroCapacity, 7u * 128) << context;
+                EXPECT_EQ(m.state.defaultKeyMap, BuiltInFactoryKeyMap()) << context;
+            }
+        }
+    }
+}
+
+// On the 0x320F model both collections sit on one node: over the socketpair, as with hidraw,
+// the command handle also receives the keyboard's notifications and the listener the replies.
+TEST(ConnectionMonitor, NotificationsInTheMiddleOfExchangesReachOnlyTheListener) {
+    struct Case {
+        SimModel model;
+        int consumerReceivers;  // the listener, and on a shared node the command handle too
+    };
+    for (const Case c : {Case{SimModel::k320F_5000, 2}, Case{SimModel::k0C45_5004, 1}}) {
+        Machine m(SimBackend::Transport::Socketpair);
+        auto kb = SimKeyboard::Create(c.model);
+        kb->SetLinkDelay(200us);
+        m.backend.Add(kb);
+        ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
+        monitor.Start();
+        ASSERT_TRUE(m.sink.WaitFor("open"));
+        ASSERT_TRUE(Eventually([&] { return kb->OpenHandles(SimEndpoint::Consumer) == 1; }));
+        EXPECT_EQ(kb->HandlesReceiving(SimEndpoint::Consumer), c.consumerReceivers);
+        EXPECT_EQ(kb->HandlesReceiving(SimEndpoint::Vendor), c.consumerReceivers);
+        m.sink.Clear();
+
+        const SimMemory mem = kb->Memory();
+        const unsigned size = m.link.keyMapSize;
+        constexpr uint16_t kUsages[] = {0x0401, 0x0402, 0x1811, 0x1810};
+        std::atomic<bool> stop{false};
+        std::atomic<int> raised{0};
+        std::thread keyboardSide([&] {
+            while (!stop.load()) {
+                kb->RaiseConsumerUsage(kUsages[raised % 4]);
+                ++raised;
+                std::this_thread::sleep_for(4ms);
+            }
+        });
+        int wrong = 0, failed = 0;
+        for (int i = 0; i < 60; ++i) {
+            uint8_t map[512] = {}, block[44] = {}, lighting[56] = {};
+            if (ReadKeyMap(m.link, map, i % 3) != kDone || ReadState(m.link, block) != kDone ||
+                ReadLighting(m.link, lighting, 56, 42) != kDone) {
+                ++failed;
+                continue;
+            }
+            if (!std::equal(map, map + size, mem.keyMaps.begin() + (i % 3) * size) ||
+                !std::equal(block, block + 44, mem.state.begin()) ||
+                !std::equal(lighting, lighting + 56, mem.lighting.begin() + 42))
+                ++wrong;
+        }
+        stop.store(true);
+        keyboardSide.join();
+        EXPECT_EQ(failed, 0);
+        EXPECT_EQ(wrong, 0);
+        ASSERT_GE(raised.load(), 8);
+        // Every notification reached the listener, none was lost to the command handle.
+        const int rounds = raised.load() / 4, rest = raised.load() % 4;
+        EXPECT_TRUE(m.sink.WaitFor("timer 1051/0", rounds + (rest > 0)));
+        EXPECT_TRUE(m.sink.WaitFor("timer 1053/0", rounds + (rest > 1)));
+        EXPECT_TRUE(m.sink.WaitFor("icon 142", rounds + (rest > 2)));
+        EXPECT_TRUE(m.sink.WaitFor("icon 141", rounds));
+        monitor.Stop();
+        EXPECT_EQ(m.sink.Count("timer 1051/0"), rounds + (rest > 0));
+        EXPECT_EQ(m.sink.Count("icon 142"), rounds + (rest > 2));
+    }
 }
 
 // Serves the keyboard's interfaces with the vendor collection's usage changed, as a keyboard

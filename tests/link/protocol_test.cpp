@@ -2,6 +2,7 @@
 // retries and time-outs, and replies that always belong to their request.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstring>
@@ -29,7 +30,7 @@ class Protocol : public ::testing::Test {
     void SetUp() override { Use(SimModel::k320F_5000); }
     void Use(SimModel model) {
         sim = std::make_unique<SimLink>(model);
-        ASSERT_TRUE(sim->Connect());
+        ASSERT_TRUE(sim->ConnectAndLearn());
         sim->keyboard->RecordRequests(true);
     }
     std::unique_ptr<SimLink> sim;
@@ -267,20 +268,23 @@ TEST_F(Protocol, SilentKeyboardGetsFourAttemptsThenZero) {
 }
 
 TEST_F(Protocol, FailedWriteEndsTheExchangeAtOnce) {
+    const uint64_t before = sim->keyboard->RequestsReceived();
     sim->keyboard->Vanish();  // ready is still 1: the monitor has not noticed yet
     EXPECT_EQ(ConfigBegin(link()), kWriteFailed);
-    EXPECT_EQ(sim->keyboard->RequestsReceived(), 0u);
+    EXPECT_EQ(sim->keyboard->RequestsReceived(), before);
 
     // Unplugged in the middle of a chunked write: the failing chunk ends it.
     Use(SimModel::k320F_5000);
+    const uint64_t connected = sim->keyboard->RequestsReceived();
     uint8_t image[512] = {};
     sim->keyboard->VanishAtExchange(4);
     int result = WriteKeyMap(link(), image, 0);
     EXPECT_TRUE(result == kWriteFailed || result == kFailed) << result;
-    EXPECT_EQ(sim->keyboard->RequestsReceived(), 4u);
+    EXPECT_EQ(sim->keyboard->RequestsReceived() - connected, 4u);
 }
 
 TEST_F(Protocol, NotReadyMeansZeroAndNoIo) {
+    const uint64_t before = sim->keyboard->RequestsReceived();
     link().ready = 0;
     uint8_t buffer[512] = {};
     uint16_t value;
@@ -297,7 +301,7 @@ TEST_F(Protocol, NotReadyMeansZeroAndNoIo) {
         [&] { return EnterBootMode(link()); },
     };
     for (const auto& call : calls) EXPECT_EQ(call(), kFailed);
-    EXPECT_EQ(sim->keyboard->RequestsReceived(), 0u);
+    EXPECT_EQ(sim->keyboard->RequestsReceived(), before);
 }
 
 TEST_F(Protocol, LateReplyIsNotTakenForTheNextRequest) {
@@ -314,6 +318,88 @@ TEST_F(Protocol, LateReplyIsNotTakenForTheNextRequest) {
     const SimMemory m = sim->keyboard->Memory();
     EXPECT_TRUE(std::equal(lighting, lighting + 42, m.lighting.begin()));
 }
+
+// Late replies, in process and over the socketpair: each command gets its own reply or none.
+class LateReplies : public ::testing::TestWithParam<SimBackend::Transport> {
+  protected:
+    void Connect(SimModel model, bool echoes = true) {
+        sim = std::make_unique<SimLink>(model, GetParam());
+        sim->keyboard->SetEchoesRequests(echoes);
+        // Content that tells every block and every byte apart.
+        sim->keyboard->EditMemory([](SimMemory& m) {
+            for (size_t i = 0; i < m.keyMaps.size(); ++i)
+                m.keyMaps[i] = static_cast<uint8_t>(i * 7 + i / 256);
+            for (size_t i = 0; i < m.lighting.size(); ++i)
+                m.lighting[i] = static_cast<uint8_t>(0xA0 + i);
+        });
+        ASSERT_TRUE(sim->ConnectAndLearn());
+    }
+    std::unique_ptr<SimLink> sim;
+};
+
+TEST_P(LateReplies, AReplyToAnotherRequestIsPassedOver) {
+    Connect(SimModel::k320F_5000);
+    EXPECT_EQ(sim->link.replyEcho, kEchoCommand | kEchoPosition);
+    std::vector<std::string> lines;
+    FrameTrace trace([&](const std::string& line) { lines.push_back(line); });
+    sim->link.trace = &trace;
+    // 350 ms: past the first read's time-out, so each exchange leaves a second reply on its
+    // way while the next request is already waiting for its own.
+    sim->keyboard->SetReplyDelay(350ms);
+    const SimMemory m = sim->keyboard->Memory();
+    uint8_t block[44];
+    ASSERT_EQ(ReadState(sim->link, block), kDone);
+    EXPECT_TRUE(std::equal(block, block + 44, m.state.begin()));
+    uint8_t lighting[56];
+    ASSERT_EQ(ReadLighting(sim->link, lighting, 56, 42), kDone);
+    EXPECT_TRUE(std::equal(lighting, lighting + 56, m.lighting.begin() + 42));
+
+    std::vector<uint8_t> map(512, 0);
+    ASSERT_EQ(ReadKeyMap(sim->link, map.data(), 1), kDone);
+    for (size_t i = 0; i < map.size(); ++i) ASSERT_EQ(map[i], m.keyMaps[512 + i]) << "byte " << i;
+    sim->link.trace = nullptr;
+    // The state block's second reply came while the lighting read waited: passed over, traced.
+    EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
+        return l.find(" R-STALE 04 ") != std::string::npos &&
+               l.find(" 03 2C 00 00") != std::string::npos;
+    }));
+
+    // 1500 ms: no exchange is answered in time (its own replies come after its last read),
+    // and none takes the reply of the one before.
+    sim->keyboard->SetReplyDelay(1500ms);
+    EXPECT_EQ(ReadState(sim->link, block), kFailed);
+    std::fill(std::begin(lighting), std::end(lighting), 0);
+    EXPECT_EQ(ReadLighting(sim->link, lighting, 56, 0), kFailed);
+    EXPECT_TRUE(
+        std::all_of(std::begin(lighting), std::end(lighting), [](uint8_t b) { return b == 0; }));
+    std::fill(map.begin(), map.end(), 0);
+    EXPECT_EQ(ReadKeyMap(sim->link, map.data(), 0), kFailed);
+    EXPECT_TRUE(std::all_of(map.begin(), map.end(), [](uint8_t b) { return b == 0; }));
+}
+
+TEST_P(LateReplies, AKeyboardThatDoesNotRepeatItsRequestsIsAnsweredAsBefore) {
+    Connect(SimModel::k0C45_5004, false);
+    EXPECT_EQ(sim->link.replyEcho, 0);
+    const SimMemory m = sim->keyboard->Memory();
+    std::vector<uint8_t> map(512, 0), back(512, 0);
+    for (size_t i = 0; i < map.size(); ++i) map[i] = static_cast<uint8_t>(i ^ 0x3C);
+    ASSERT_EQ(WriteKeyMap(sim->link, map.data(), 2), kDone);
+    ASSERT_EQ(ReadKeyMap(sim->link, back.data(), 2), kDone);
+    EXPECT_TRUE(std::equal(back.begin(), back.begin() + 378, map.begin()));
+    uint8_t block[44], lighting[56];
+    ASSERT_EQ(ReadState(sim->link, block), kDone);
+    EXPECT_TRUE(std::equal(block, block + 44, m.state.begin()));
+    // Late but within the retries: the first reply to come is taken.
+    sim->keyboard->SetReplyDelay(120ms);
+    ASSERT_EQ(ReadLighting(sim->link, lighting, 56, 0), kDone);
+    EXPECT_TRUE(std::equal(lighting, lighting + 56, m.lighting.begin()));
+    sim->keyboard->RefuseCommand(CMD_CONFIG_BEGIN, 254);
+    EXPECT_EQ(ConfigBegin(sim->link), kRefused254);
+}
+
+INSTANTIATE_TEST_SUITE_P(Transports, LateReplies,
+                         ::testing::Values(SimBackend::Transport::InProcess,
+                                           SimBackend::Transport::Socketpair));
 
 TEST_F(Protocol, ConcurrentThreadsGetTheirOwnReplies) {
     sim->keyboard->RecordRequests(false);

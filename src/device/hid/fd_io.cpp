@@ -1,19 +1,27 @@
 // poll-based report transfers over hidraw nodes and socketpairs.
 #include "device/hid/fd_io.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 namespace vorlin {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// Reports of other collections looked at after a read's deadline, at most: more than a node
+// queues, so a read never runs on under a flood of them.
+constexpr size_t kMaxSkippedLate = 256;
 
 int RemainingMs(bool unlimited, Clock::time_point deadline) {
     if (unlimited) return -1;
@@ -27,6 +35,11 @@ class FdTransport final : public HidTransport {
         : fd_(fd), numbered_(numbered) {
         for (uint8_t id : accepted) accepted_[id] = true;
         acceptAll_ = accepted.empty();
+        // Transfers are tried before they are waited for; that must never block.
+        const int flags = ::fcntl(fd_, F_GETFL);
+        if (flags >= 0 && !(flags & O_NONBLOCK)) ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK);
+        struct stat st;
+        isSocket_ = ::fstat(fd_, &st) == 0 && S_ISSOCK(st.st_mode);
     }
     ~FdTransport() override {
         if (fd_ >= 0) ::close(fd_);
@@ -40,6 +53,7 @@ class FdTransport final : public HidTransport {
             Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
         // Room for the id byte we may add and one byte more, to notice oversized packets.
         uint8_t rx[kMaxFdReportBytes + 2];
+        size_t skippedLate = 0;
         for (;;) {
             FdWait w = WaitForFd(fd_, POLLIN, cancelFd, RemainingMs(unlimited, deadline));
             if (w != FdWait::Ready) return false;
@@ -56,8 +70,10 @@ class FdTransport final : public HidTransport {
                 ++size;
             }
             if (!acceptAll_ && !accepted_[rx[0]]) {
-                // Another collection's report: not ours, wait on within the same deadline.
-                if (!unlimited && Clock::now() >= deadline) return false;
+                // Another collection's report: not ours, wait on within the same deadline. Once
+                // it has passed, only what is already queued is looked at, and not forever.
+                if (!unlimited && Clock::now() >= deadline && ++skippedLate > kMaxSkippedLate)
+                    return false;
                 continue;
             }
             if (size > len) return false;
@@ -71,25 +87,32 @@ class FdTransport final : public HidTransport {
                int cancelFd) override {
         if (transferred) *transferred = 0;
         if (fd_ < 0 || !buf || len == 0) return false;
+        // A node takes a report at once unless its queue is full: write first, and wait only
+        // when it is (one system call per report on the usual path).
         bool unlimited = timeoutMs < 0;
-        Clock::time_point deadline =
-            Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+        std::optional<Clock::time_point> deadline;
         for (;;) {
-            FdWait w = WaitForFd(fd_, POLLOUT, cancelFd, RemainingMs(unlimited, deadline));
-            if (w != FdWait::Ready) return false;
-            ssize_t n = ::write(fd_, buf, len);
-            if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
-                return false;
+            // A socket whose peer is gone must fail the write, not raise SIGPIPE.
+            ssize_t n = isSocket_ ? ::send(fd_, buf, len, MSG_NOSIGNAL) : ::write(fd_, buf, len);
+            if (n >= 0) {
+                if (transferred) *transferred = static_cast<size_t>(n);
+                return static_cast<size_t>(n) == len;
             }
-            if (transferred) *transferred = static_cast<size_t>(n);
-            return static_cast<size_t>(n) == len;
+            if (errno == EINTR) continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) return false;
+            if (!deadline)
+                deadline = Clock::now() + std::chrono::milliseconds(std::max(0, timeoutMs));
+            FdWait w = WaitForFd(fd_, POLLOUT, cancelFd, RemainingMs(unlimited, *deadline));
+            if (w != FdWait::Ready) return false;
         }
     }
+
+    int NativeFd() const override { return fd_; }
 
   private:
     int fd_;
     bool numbered_;
+    bool isSocket_ = false;
     bool acceptAll_ = true;
     bool accepted_[256] = {};
 };

@@ -40,6 +40,8 @@ class HidTransport {
                       int cancelFd) = 0;
     virtual bool Write(const uint8_t* buf, size_t len, size_t* transferred, int timeoutMs,
                        int cancelFd) = 0;
+    // The descriptor the reports move through, for measurements beside it; -1 when none.
+    virtual int NativeFd() const { return -1; }
 };
 
 class HidBackend {

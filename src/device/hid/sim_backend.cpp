@@ -105,6 +105,7 @@ class BridgedTransport final : public HidTransport {
                int cancelFd) override {
         return inner_->Write(buf, len, transferred, timeoutMs, cancelFd);
     }
+    int NativeFd() const override { return inner_->NativeFd(); }
 
   private:
     std::unique_ptr<SimSocketBridge> bridge_;
@@ -125,6 +126,8 @@ std::vector<SimBackend::Interface> InterfacesOf(int slot, const SimModelInfo& in
         if (!ParseReportDescriptor(ki.reportDescriptor.data(), ki.reportDescriptor.size(), parsed))
             continue;
         const size_t collections = parsed.collections.size();
+        std::vector<SimEndpoint> node;
+        for (const auto& c : parsed.collections) node.push_back(EndpointOf(c->caps));
         for (size_t c = 0; c < collections; ++c) {
             char path[96];
             int n =
@@ -132,7 +135,8 @@ std::vector<SimBackend::Interface> InterfacesOf(int slot, const SimModelInfo& in
                               slot, info.vendorId, info.productId, ki.interfaceNumber);
             if (collections > 1) std::snprintf(path + n, sizeof path - n, "&col%02zx", c + 1);
             result.push_back({path, EndpointOf(parsed.collections[c]->caps), ki.reportDescriptor,
-                              static_cast<int>(c + 1), InputReportIds(*parsed.collections[c])});
+                              static_cast<int>(c + 1), InputReportIds(*parsed.collections[c]),
+                              node});
         }
     }
     return result;
@@ -195,14 +199,16 @@ std::unique_ptr<HidTransport> SimBackend::Open(const std::string& path, const Hi
     std::shared_ptr<SimKeyboard> keyboard;
     Interface iface;
     if (!Find(path, keyboard, iface)) return nullptr;
-    std::shared_ptr<SimPort> port = keyboard->Open(iface.endpoint);
+    const bool inProcess = transport_ == Transport::InProcess;
+    std::shared_ptr<SimPort> port =
+        keyboard->Open(iface.endpoint, inProcess ? std::vector<SimEndpoint>{} : iface.node);
     if (!port) return nullptr;
     info.attributes.vendorId = keyboard->info().vendorId;
     info.attributes.productId = keyboard->info().productId;
     info.attributes.versionNumber = 0x0100;
     info.reportDescriptor = iface.reportDescriptor;
     info.collectionIndex = iface.collectionIndex;
-    if (transport_ == Transport::InProcess) return std::make_unique<InProcessTransport>(port);
+    if (inProcess) return std::make_unique<InProcessTransport>(port);
 
     int fds[2];
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, fds) != 0) return nullptr;

@@ -1,8 +1,10 @@
 // Simulated keyboards plugged into the machine: a backend that lists "sim:" interface paths for
 // each keyboard added (spelled like real ones, e.g. "sim:0&vid_320f&pid_5000&mi_01&col02") and
 // opens them either in process or over a socketpair served by a bridge thread, so that the real
-// fd I/O code runs end to end. A keyboard that vanishes drops out of the list, and its open
-// handles fail.
+// fd I/O code runs end to end. In process a handle is one collection's, as on Windows; over the
+// socketpair it is the whole node's, as a hidraw node is: the reports of every collection of
+// that interface arrive on one socket, and the fd transport keeps the ones of the collection
+// the path names. A keyboard that vanishes drops out of the list, and its open handles fail.
 #pragma once
 
 #include <memory>
@@ -41,6 +43,7 @@ class SimBackend final : public HidBackend {
         std::vector<uint8_t> reportDescriptor;
         int collectionIndex;
         std::vector<uint8_t> inputReportIds;
+        std::vector<SimEndpoint> node;  // every collection of the interface
     };
 
   private:
