@@ -173,22 +173,7 @@ int CliSession::Prepare() {
 
 int CliSession::Connect() {
     if (link->ready.load()) return kExitOk;
-    // A real keyboard: the node of the vendor collection the search below will open first.
-    // (With --sim-state the simulated keyboard's lock is held already.)
-    std::vector<HidrawInterfaceDetails> details;
-    if (!keyboardLock.Held() && hidraw && hidraw->ListDetails(details)) {
-        for (const HidrawInterfaceDetails& d : details) {
-            if (!d.described || !PathPassesFilter(d.path) ||
-                !FindAcceptedModel(d.vendorId, d.productId) ||
-                d.caps.usagePage != kVendorUsagePage || d.caps.usage != kVendorUsage)
-                continue;
-            bool locked = false;
-            if (int code = LockKeyboard(d.node, false, "the keyboard at " + d.node, &locked);
-                code != kExitOk)
-                return code;
-            if (locked) break;
-        }
-    }
+    if (int code = LockRealKeyboard(); code != kExitOk) return code;
     watch->Reset();
     ConnectOutcome outcome = ConnectOnce(*monitorContext);
     if (outcome.found) {
@@ -214,6 +199,26 @@ int CliSession::Connect() {
         message += " Plug the keyboard in, or try the simulated one with --simulate.";
     }
     return Fail(kExitNoKeyboard, message);
+}
+
+int CliSession::LockRealKeyboard() {
+    // The node of the vendor collection that the search opens first. (With --sim-state the
+    // simulated keyboard's lock is held already.)
+    std::vector<HidrawInterfaceDetails> details;
+    if (!keyboardLock.Held() && hidraw && hidraw->ListDetails(details)) {
+        for (const HidrawInterfaceDetails& d : details) {
+            if (!d.described || !PathPassesFilter(d.path) ||
+                !FindAcceptedModel(d.vendorId, d.productId) ||
+                d.caps.usagePage != kVendorUsagePage || d.caps.usage != kVendorUsage)
+                continue;
+            bool locked = false;
+            if (int code = LockKeyboard(d.node, false, "the keyboard at " + d.node, &locked);
+                code != kExitOk)
+                return code;
+            if (locked) break;
+        }
+    }
+    return kExitOk;
 }
 
 void CliSession::Disconnect() {

@@ -149,6 +149,9 @@ struct CliSession {
     // Locks the keyboard, then one search for it; kExitOk when connected, otherwise the error
     // is printed.
     int Connect();
+    // The lock alone, for commands that search for the keyboard themselves; kExitOk, or the
+    // holder named when another process keeps the keyboard.
+    int LockRealKeyboard();
     void Disconnect();
     // Saves the simulated keyboard's memory when --sim-state asks for it; an exit code.
     int Finish();
