@@ -1,6 +1,7 @@
 // The session of one vorlinctl run: backend, link, connection, prompts and error reporting.
 #include "cli/cli_context.h"
 
+#include <cstdio>
 #include <iostream>
 #include <sstream>
 #include <vector>
@@ -116,21 +117,44 @@ int CliSession::Prepare() {
     hidraw = std::make_shared<HidrawBackend>(options.sysfsRoot, options.devRoot);
     backend = std::make_unique<SystemHidBackend>(hidraw);
     if (options.simulate) {
-        std::optional<SimModel> model = ParseModelName(options.simulateModel);
+        // A model named on the command line must be the state file's; without one the file
+        // tells the model.
+        const bool named = !options.simulateModel.empty();
+        const std::string modelName = named ? options.simulateModel : "320f:5000";
+        std::optional<SimModel> model = ParseModelName(modelName);
         if (!model)
-            return Fail(kExitUsage, "unknown simulated model \"" + options.simulateModel +
+            return Fail(kExitUsage, "unknown simulated model \"" + modelName +
                                         "\"; use 0c45:5004 or 320f:5000");
         SimMemory memory = FactoryMemory(*model);
-        if (!options.simState.empty() && fs::exists(options.simState)) {
-            std::string why;
-            SimMemory loaded;
-            if (!LoadSimMemory(options.simState, loaded, &why))
-                return Fail(kExitBadFile, "the simulated keyboard's state file " +
-                                              options.simState + " cannot be read: " + why);
-            if (loaded.model != *model && options.simulateModel != "320f:5000")
-                return Fail(kExitUsage,
-                            "the state file " + options.simState + " belongs to the other model");
-            memory = loaded;  // the file tells the model when --simulate names none
+        if (const std::string& file = options.simState; !file.empty()) {
+            const std::string what = "the simulated keyboard's state file " + file;
+            // Refused before its lock file is made beside it (no "/dev/zero.lock").
+            std::error_code ec;
+            const fs::file_status before = fs::status(file, ec);
+            if (fs::exists(before) && !fs::is_regular_file(before))
+                return Fail(kExitBadFile,
+                            what + " cannot be read: it is " +
+                                (fs::is_directory(before) ? "a folder" : "not a regular file") +
+                                ".");
+            // Load, command and save are one read-modify-write: no other process may run one
+            // on the same file in between.
+            if (int code = LockKeyboard(file + ".lock", true, "the simulated keyboard of " + file);
+                code != kExitOk)
+                return code;
+            if (fs::status(file, ec).type() != fs::file_type::not_found) {
+                std::string why;
+                SimMemory loaded;
+                if (!LoadSimMemory(file, loaded, &why))
+                    return Fail(kExitBadFile, what + " cannot be read: " + why + ".");
+                if (named && loaded.model != *model) {
+                    const SimModelInfo& info = ModelInfo(loaded.model);
+                    char ids[16];
+                    std::snprintf(ids, sizeof ids, "%04x:%04x", info.vendorId, info.productId);
+                    return Fail(kExitUsage, what + " belongs to the other model (" + ids +
+                                                "), not to " + modelName + ".");
+                }
+                memory = loaded;
+            }
         }
         sim = SimKeyboard::Create(memory);
         simBackend =
@@ -149,6 +173,7 @@ int CliSession::Prepare() {
 
 int CliSession::Connect() {
     if (link->ready.load()) return kExitOk;
+    if (int code = LockRealKeyboard(); code != kExitOk) return code;
     watch->Reset();
     ConnectOutcome outcome = ConnectOnce(*monitorContext);
     if (outcome.found) {
@@ -176,6 +201,26 @@ int CliSession::Connect() {
     return Fail(kExitNoKeyboard, message);
 }
 
+int CliSession::LockRealKeyboard() {
+    // The node of the vendor collection that the search opens first. (With --sim-state the
+    // simulated keyboard's lock is held already.)
+    std::vector<HidrawInterfaceDetails> details;
+    if (!keyboardLock.Held() && hidraw && hidraw->ListDetails(details)) {
+        for (const HidrawInterfaceDetails& d : details) {
+            if (!d.described || !PathPassesFilter(d.path) ||
+                !FindAcceptedModel(d.vendorId, d.productId) ||
+                d.caps.usagePage != kVendorUsagePage || d.caps.usage != kVendorUsage)
+                continue;
+            bool locked = false;
+            if (int code = LockKeyboard(d.node, false, "the keyboard at " + d.node, &locked);
+                code != kExitOk)
+                return code;
+            if (locked) break;
+        }
+    }
+    return kExitOk;
+}
+
 void CliSession::Disconnect() {
     if (link) DisconnectOnce(*link);
 }
@@ -185,8 +230,36 @@ int CliSession::Finish() {
     std::string why;
     if (!SaveSimMemory(sim->Memory(), options.simState, &why))
         return Fail(kExitFailed, "the simulated keyboard's state could not be saved to " +
-                                     options.simState + ": " + why);
+                                     options.simState + ": " + why + ".");
     return kExitOk;
+}
+
+namespace {
+
+std::string WaitText(std::chrono::milliseconds wait) {
+    const long long ms = wait.count();
+    return ms % 1000 == 0 ? std::to_string(ms / 1000) + " s" : std::to_string(ms) + " ms";
+}
+
+}  // namespace
+
+int CliSession::LockKeyboard(const std::string& path, bool lockFile, const std::string& what,
+                             bool* locked) {
+    const auto note = [&](const LockHolder& holder) {
+        err << "vorlinctl: " << what << " is in use by " << DescribeLockHolder(holder)
+            << "; waiting up to " << WaitText(options.lockWait) << ".\n";
+    };
+    const int result = lockFile ? keyboardLock.LockFile(path, options.lockWait, note)
+                                : keyboardLock.LockNode(path, options.lockWait, note);
+    if (locked) *locked = result == KeyboardLock::kTaken;
+    if (result == KeyboardLock::kTaken) return kExitOk;
+    if (result == KeyboardLock::kBusy)
+        return Fail(kExitFailed, what + " is in use by " +
+                                     DescribeLockHolder(keyboardLock.holder()) +
+                                     "; gave up after waiting " + WaitText(options.lockWait) + ".");
+    if (!lockFile) return kExitOk;
+    return Fail(kExitFailed,
+                "the lock file " + path + " cannot be used: " + keyboardLock.error() + ".");
 }
 
 bool CliSession::Ask(const std::string& text, PromptButtons buttons) {

@@ -3,6 +3,7 @@
 // link and connection state, the prompter, and helpers to connect and to report errors.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -15,6 +16,7 @@
 #include "device/device_link.h"
 #include "device/frame_trace.h"
 #include "platform/app_paths.h"
+#include "platform/keyboard_lock.h"
 #include "platform/main_window_sink.h"
 #include "platform/prompter.h"
 
@@ -38,7 +40,7 @@ enum CliExit : int {
 
 struct CliOptions {
     bool simulate = false;
-    std::string simulateModel = "320f:5000";
+    std::string simulateModel;   // empty: 320f:5000, or the model of the --sim-state file
     bool simOverSocket = false;  // serve it over a socketpair, through the fd I/O code
     std::string simState;        // empty: the simulated keyboard starts from the factory each time
     int language = 0;            // 1033 or 1046; 0: the stored or system choice
@@ -47,6 +49,8 @@ struct CliOptions {
     std::string sysfsRoot = "/sys/class/hidraw";
     std::string devRoot = "/dev";
     std::string dataFolder;  // empty: found from the executable's place
+    // How long to wait for a keyboard another process is using.
+    std::chrono::milliseconds lockWait = kKeyboardLockWait;
 };
 
 // Language texts on stderr. Yes/No questions take --yes, ask on a terminal, and are answered
@@ -134,11 +138,20 @@ struct CliSession {
     std::unique_ptr<LinkWatch> watch;
     std::unique_ptr<FrameTrace> trace;
     std::unique_ptr<MonitorContext> monitorContext;
+    // Held from the first use of the keyboard until the session ends, so the whole command,
+    // the backing files and the state file it writes included, runs with no other process on
+    // the keyboard: the --sim-state file's lock file, or the hidraw node of a real keyboard.
+    KeyboardLock keyboardLock;
 
-    // Paths, language, backend and link from the options; an exit code (kExitOk when ready).
+    // Paths, language, backend and link from the options; with --sim-state, the keyboard's lock
+    // and its memory. An exit code (kExitOk when ready).
     int Prepare();
-    // One search for the keyboard; kExitOk when connected, otherwise the error is printed.
+    // Locks the keyboard, then one search for it; kExitOk when connected, otherwise the error
+    // is printed.
     int Connect();
+    // The lock alone, for commands that search for the keyboard themselves; kExitOk, or the
+    // holder named when another process keeps the keyboard.
+    int LockRealKeyboard();
     void Disconnect();
     // Saves the simulated keyboard's memory when --sim-state asks for it; an exit code.
     int Finish();
@@ -150,6 +163,13 @@ struct CliSession {
     int Fail(int code, const std::string& message) const;
     // A device operation that did not return 1: the frames tell why; kExitRefused or kExitFailed.
     int FailDevice(const std::string& what, int result = 0) const;
+
+  private:
+    // Takes keyboardLock on a lock file or on a device node, waiting up to options.lockWait;
+    // kExitOk, or the holder named. A node that cannot be opened is left unlocked (*locked
+    // false): opening it for the exchanges fails the same way and says why.
+    int LockKeyboard(const std::string& path, bool lockFile, const std::string& what,
+                     bool* locked = nullptr);
 };
 
 // The folder of the running executable, from /proc/self/exe.

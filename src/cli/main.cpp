@@ -1,7 +1,9 @@
 // vorlinctl: the global options, the list of commands, and running the one chosen.
 #include <CLI/CLI.hpp>
 
+#include <chrono>
 #include <iostream>
+#include <optional>
 #include <sstream>
 
 #include "cli/cli.h"
@@ -11,6 +13,27 @@
 namespace vorlin {
 namespace {
 
+constexpr const char* kModelOpen = "default";
+
+// What a command prints, held back until the simulated keyboard's state is saved: a run whose
+// changes were lost must not have reported success.
+class HeldOutput {
+  public:
+    explicit HeldOutput(std::ostream& out) : out_(out), saved_(out.rdbuf(held_.rdbuf())) {}
+    ~HeldOutput() { out_.rdbuf(saved_); }
+    HeldOutput(const HeldOutput&) = delete;
+    HeldOutput& operator=(const HeldOutput&) = delete;
+    void Pass() {
+        out_.rdbuf(saved_);
+        out_ << held_.str() << std::flush;
+    }
+
+  private:
+    std::ostream& out_;
+    std::stringstream held_;
+    std::streambuf* saved_;
+};
+
 // Every command, in the order --help lists them.
 constexpr AddCommand kCommands[] = {
     AddDevicesCommand,  AddInfoCommand,   AddProfileCommand, AddBackupCommand,
@@ -19,15 +42,22 @@ constexpr AddCommand kCommands[] = {
 };
 
 void AddGlobalOptions(CLI::App& app, CliOptions& o) {
-    app.add_flag("--simulate{320f:5000}", o.simulateModel,
+    // Without a value the model stays open: the --sim-state file's, else 320f:5000.
+    app.add_flag("--simulate{" + std::string(kModelOpen) + "}", o.simulateModel,
                  "Talk to a simulated keyboard instead of a real one "
-                 "(model 0c45:5004 or 320f:5000, default 320f:5000)")
+                 "(model 0c45:5004 or 320f:5000, default that of the --sim-state file, "
+                 "else 320f:5000)")
         ->expected(0, 1)
         ->each([&o](const std::string&) { o.simulate = true; });
     app.add_option("--sim-state", o.simState,
                    "Load the simulated keyboard's memory from FILE when it exists, and save it "
-                   "back on exit")
+                   "back on exit; FILE.lock beside it lets one process at a time use it")
         ->type_name("FILE");
+    app.add_option_function<int>(
+           "--lock-wait", [&o](const int& ms) { o.lockWait = std::chrono::milliseconds(ms); },
+           "Milliseconds to wait for a keyboard another process is using (default 10000)")
+        ->check(CLI::Range(0, 600000))
+        ->group("");  // for tests
     app.add_flag("--sim-socket", o.simOverSocket,
                  "Serve the simulated keyboard over a socketpair, through the same file I/O as "
                  "a hidraw node")
@@ -69,14 +99,20 @@ int RunCli(int argc, const char* const* argv, std::ostream& out, std::ostream& e
         return kExitUsage;
     }
     if (!action) return session.Fail(kExitUsage, "no command given; see --help.");
+    if (session.options.simulateModel == kModelOpen) session.options.simulateModel.clear();
 
     int code = session.Prepare();
     if (code != kExitOk) return code;
     if (hooks.beforeCommand) hooks.beforeCommand(session);
+    // watch prints as things happen and runs until stopped, so its lines cannot wait.
+    std::optional<HeldOutput> held;
+    if (session.sim && !session.options.simState.empty() && !app.got_subcommand("watch"))
+        held.emplace(out);
     code = action();
     if (hooks.afterCommand) hooks.afterCommand(session);
     session.Disconnect();
     const int saved = session.Finish();
+    if (held && saved == kExitOk) held->Pass();
     return code != kExitOk ? code : saved;
 }
 

@@ -1,13 +1,19 @@
 // The simulated keyboard's whole memory in a versioned little-endian file:
 // "VSIM", u16 version, u16 vendor id, u16 product id, u16 0, then six blocks (state, lighting,
 // key colours, key maps, factory map, macros), each a u32 length and its bytes.
+#include "sim/sim_state_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstring>
-#include <fstream>
+#include <filesystem>
 #include <iterator>
 #include <vector>
 
 #include "platform/atomic_file.h"
-#include "sim/sim_memory.h"
 
 namespace vorlin {
 namespace {
@@ -30,7 +36,7 @@ void PutBlock(std::vector<uint8_t>& out, const std::array<uint8_t, N>& block, si
 
 class Reader {
   public:
-    explicit Reader(const std::vector<uint8_t>& bytes) : bytes_(bytes) {}
+    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     bool U16(uint16_t& v) {
         if (bytes_.size() - pos_ < 2) return false;
         v = static_cast<uint16_t>(bytes_[pos_] | bytes_[pos_ + 1] << 8);
@@ -67,9 +73,53 @@ class Reader {
     }
 
   private:
-    const std::vector<uint8_t>& bytes_;
+    std::span<const uint8_t> bytes_;
     size_t pos_ = 0;
 };
+
+// Why a state file could not be written, in words; WriteFileAtomically only says that it failed.
+std::string WhySaveFailed(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path);
+    if (fs::is_directory(target, ec)) return "it is a folder";
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec)) return "its folder " + folder.string() + " does not exist";
+    if (::access(folder.c_str(), W_OK) != 0) return "its folder cannot be written";
+    return "writing it failed";
+}
+
+// The whole file, opened without blocking (a FIFO must not hang the program) and only when it
+// is a regular file, read up to limit + 1 bytes so that a longer one is known to be too long.
+bool ReadStateBytes(const std::string& path, size_t limit, std::vector<uint8_t>& bytes,
+                    std::string* why) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return Reader::Fail(why, std::strerror(errno));
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    if (!ok) {
+        Reader::Fail(why, std::strerror(errno));
+    } else if (S_ISDIR(st.st_mode)) {
+        ok = Reader::Fail(why, "it is a folder");
+    } else if (!S_ISREG(st.st_mode)) {
+        ok = Reader::Fail(why, "it is not a regular file");
+    } else if (static_cast<uint64_t>(st.st_size) > limit) {
+        ok = Reader::Fail(why, "it is larger than any simulated keyboard state file");
+    }
+    bytes.clear();
+    uint8_t buf[8192];
+    while (ok && bytes.size() <= limit) {
+        const ssize_t n = ::read(fd, buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) ok = Reader::Fail(why, std::strerror(errno));
+        if (n <= 0) break;
+        bytes.insert(bytes.end(), buf, buf + n);
+    }
+    ::close(fd);
+    if (ok && bytes.size() > limit)
+        ok = Reader::Fail(why, "it is larger than any simulated keyboard state file");
+    return ok;
+}
 
 }  // namespace
 
@@ -90,22 +140,19 @@ bool SaveSimMemory(const SimMemory& memory, const std::string& path, std::string
     while (used > 0 && memory.macros[used - 1] == 0) --used;
     PutBlock(out, memory.macros, used);
     if (!WriteFileAtomically(path, std::span<const uint8_t>(out))) {
-        if (error) *error = "cannot write " + path;
+        if (error) *error = WhySaveFailed(path);
         return false;
     }
     return true;
 }
 
 bool LoadSimMemory(const std::string& path, SimMemory& memory, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return Reader::Fail(error, "cannot open the file");
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    constexpr size_t kLargest = 12 + 6 * 4 + kSimStateSize + kSimLightingSize + kSimKeyColourSize +
-                                kSimKeyMapSpace + 512 + kSimMacroSpace;
-    if (in.bad() || bytes.size() > kLargest)
-        return Reader::Fail(error, "not a simulated keyboard state file");
+    std::vector<uint8_t> bytes;
+    if (!ReadStateBytes(path, kSimStateFileLargest, bytes, error)) return false;
+    return ParseSimMemory(bytes, memory, error);
+}
 
+bool ParseSimMemory(std::span<const uint8_t> bytes, SimMemory& memory, std::string* error) {
     Reader r(bytes);
     char magic[4];
     if (!r.Bytes(reinterpret_cast<uint8_t*>(magic), 4) || std::memcmp(magic, kMagic, 4) != 0)

@@ -1,12 +1,19 @@
 // The simulated keyboard's state file: a round trip, and files that must be refused whole.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <iterator>
 #include <vector>
 
 #include "sim/sim_memory.h"
+#include "sim/sim_state_file.h"
 
 namespace vorlin {
 namespace {
@@ -103,6 +110,46 @@ TEST_F(SimStateFile, RefusesDamagedFilesAndKeepsTheMemory) {
     SimMemory m;
     std::string error;
     EXPECT_FALSE(LoadSimMemory((dir / "missing").string(), m, &error));
+}
+
+// What is no regular file is refused without reading it: a FIFO must not block, a device must
+// not be read without end.
+TEST_F(SimStateFile, RefusesWhatIsNoRegularFileWithoutReadingIt) {
+    fs::create_directory(dir / "folder");
+    const fs::path fifo = dir / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const fs::path good = dir / "good.vsim";
+    ASSERT_TRUE(SaveSimMemory(FactoryMemory(SimModel::k320F_5000), good.string(), nullptr));
+    std::vector<uint8_t> big = Bytes(good);
+    big.resize(kSimStateFileLargest + 1);
+    Put(dir / "big", big);
+    struct Case {
+        std::string path, why;
+    };
+    const Case cases[] = {
+        {(dir / "folder").string(), "it is a folder"},
+        {fifo.string(), "it is not a regular file"},
+        {"/dev/zero", "it is not a regular file"},
+        {(dir / "big").string(), "it is larger than any simulated keyboard state file"},
+        {(dir / "missing").string(), "No such file or directory"},
+    };
+    for (const Case& c : cases) {
+        auto load = std::async(std::launch::async, [&] {
+            SimMemory m = FactoryMemory(SimModel::k0C45_5004);
+            std::string why;
+            const bool loaded = LoadSimMemory(c.path, m, &why);
+            return std::make_pair(loaded && m == FactoryMemory(SimModel::k0C45_5004), why);
+        });
+        if (load.wait_for(std::chrono::seconds(5)) != std::future_status::ready) {
+            ADD_FAILURE() << c.path << " blocked the loader";
+            // Free a reader stuck on the FIFO so the test can end.
+            const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        const auto [loaded, why] = load.get();
+        EXPECT_FALSE(loaded) << c.path;
+        EXPECT_EQ(why, c.why) << c.path;
+    }
 }
 
 }  // namespace
