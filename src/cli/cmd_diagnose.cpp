@@ -195,6 +195,7 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
     }
     bool answered = false;
     std::string foundPath;
+    if (openable && s.LockRealKeyboard() != kExitOk) openable = false;  // said why already
     if (openable) {
         ConnectOutcome c = ConnectOnce(*s.monitorContext);
         if (c.found) {

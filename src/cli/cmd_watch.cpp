@@ -27,6 +27,8 @@ struct WatchOptions {
 };
 
 int RunWatch(CliSession& s, const WatchOptions& o) {
+    // The monitor sends commands at each connection, so it too must have the keyboard alone.
+    if (int code = s.LockRealKeyboard(); code != kExitOk) return code;
     // Guards s.out: the monitor and listener threads both print.
     std::mutex printLock;
     auto print = [&](const std::string& line) {
