@@ -352,7 +352,11 @@ TEST_F(Cli, WatchPrintsConnectionAndNotifications) {
     CliHooks hooks;
     hooks.beforeCommand = [&](CliSession& s) {
         actor = std::thread([&s] {
-            while (s.state.connectionState.load() != 1)
+            // Notifications raised before the listener holds its handle would go nowhere.
+            const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(4);
+            while ((s.state.connectionState.load() != 1 ||
+                    s.sim->OpenHandles(SimEndpoint::Consumer) == 0) &&
+                   std::chrono::steady_clock::now() < giveUp)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
             s.sim->SwitchProfileOnKeyboard(1);
             s.sim->SetIndicator(true);
@@ -361,7 +365,8 @@ TEST_F(Cli, WatchPrintsConnectionAndNotifications) {
             s.sim->Vanish();
         });
     };
-    CliRun r = Run({"watch", "--for", "2"}, hooks);
+    // Long enough for a loaded machine to connect, notify and lose the keyboard in it.
+    CliRun r = Run({"watch", "--for", "4"}, hooks);
     actor.join();
     EXPECT_EQ(r.code, kExitOk);
     for (const char* line : {"connected: 320f:5000", "notification 0x0402", "0x1811: indicator on",
