@@ -6,12 +6,14 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli/cli.h"
 #include "cli/cli_context.h"
+#include "device/hid/keyboard_descriptors.h"
 #include "keys/key_codes.h"
 #include "sim/sim_memory.h"
 #include "store/config_image.h"
@@ -100,6 +102,22 @@ inline void WriteSampleProfile(const std::filesystem::path& file) {
     launch.type = kActionLaunch;
     SetKeyString(work, 2 * kKeyActionsPerTable + KeyIndexOf(0x3B), u"/usr/bin/true");
     ASSERT_EQ(SaveImageFile(work, file), 1);
+}
+
+// A 0x320F keyboard's vendor interface as sysfs lists it, as hidraw5 under sysRoot (its
+// /dev node is left to the test).
+inline void AddSysfsKeyboard(const std::filesystem::path& sysRoot) {
+    namespace fs = std::filesystem;
+    const fs::path hid = sysRoot / "devices/usb/1/intf/hid.1";
+    fs::create_directories(hid);
+    std::ofstream(hid / "uevent") << "HID_ID=0003:0000320F:00005000\nHID_NAME=Keyboard\n"
+                                  << "HID_PHYS=usb-0000:00:14.0-3/input1\n";
+    const auto descriptor = KeyboardModelInterfaces(0x320F, 0x5000)[0].reportDescriptor;
+    std::ofstream(hid / "report_descriptor", std::ios::binary)
+        .write(reinterpret_cast<const char*>(descriptor.data()),
+               static_cast<std::streamsize>(descriptor.size()));
+    fs::create_directories(sysRoot / "hidraw5");
+    fs::create_directory_symlink(hid, sysRoot / "hidraw5/device");
 }
 
 }  // namespace vorlin::test

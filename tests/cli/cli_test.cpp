@@ -77,15 +77,7 @@ TEST_F(Cli, NoKeyboardSaysSoAndPointsAtPermissionsWhenNodesCannotBeOpened) {
     EXPECT_EQ(none.err.find("permission"), std::string::npos);
 
     // A keyboard listed in sysfs whose device node cannot be opened.
-    const fs::path hid = dir / "sys/devices/usb/1/intf/hid.1";
-    fs::create_directories(hid);
-    std::ofstream(hid / "uevent") << "HID_ID=0003:0000320F:00005000\nHID_NAME=Keyboard\n"
-                                  << "HID_PHYS=usb-0000:00:14.0-3/input1\n";
-    const auto descriptor = KeyboardModelInterfaces(0x320F, 0x5000)[0].reportDescriptor;
-    std::ofstream(hid / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()), descriptor.size());
-    fs::create_directories(dir / "sys/hidraw5");
-    fs::create_directory_symlink(hid, dir / "sys/hidraw5/device");
+    AddSysfsKeyboard(dir / "sys");
     CliRun denied =
         Run({"--sysfs-root", (dir / "sys").string(), "--dev-root", (dir / "dev").string(), "info"},
             {}, false);

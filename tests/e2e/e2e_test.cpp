@@ -176,15 +176,7 @@ TEST_F(EndToEnd, AHeldKeyboardMakesTheNextProcessWaitThenNameTheHolder) {
     EXPECT_TRUE(free.err.empty()) << free.err;
 
     // A real 0x320F keyboard in a sysfs tree; its node is a plain file here.
-    const fs::path hid = dir / "sys/devices/usb/1/intf/hid.1";
-    fs::create_directories(hid);
-    std::ofstream(hid / "uevent") << "HID_ID=0003:0000320F:00005000\nHID_NAME=Keyboard\n"
-                                  << "HID_PHYS=usb-0000:00:14.0-3/input1\n";
-    const auto descriptor = KeyboardModelInterfaces(0x320F, 0x5000)[0].reportDescriptor;
-    std::ofstream(hid / "report_descriptor", std::ios::binary)
-        .write(reinterpret_cast<const char*>(descriptor.data()), descriptor.size());
-    fs::create_directories(dir / "sys/hidraw5");
-    fs::create_directory_symlink(hid, dir / "sys/hidraw5/device");
+    AddSysfsKeyboard(dir / "sys");
     fs::create_directories(dir / "dev");
     const fs::path node = dir / "dev/hidraw5";
     std::ofstream{node};
