@@ -16,6 +16,7 @@
 #include "store/lighting_model.h"
 #include "store/profile_file.h"
 #include "store/store_fixtures.h"
+#include "support/transport_param.h"
 
 namespace vorlin::test {
 namespace {
@@ -115,7 +116,8 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
 
 INSTANTIATE_TEST_SUITE_P(Transports, Concurrency,
                          ::testing::Values(SimBackend::Transport::InProcess,
-                                           SimBackend::Transport::Socketpair));
+                                           SimBackend::Transport::Socketpair),
+                         TransportParamName());
 
 }  // namespace
 }  // namespace vorlin::test

@@ -11,6 +11,7 @@
 
 #include "device/frame_trace.h"
 #include "link_fixture.h"
+#include "support/transport_param.h"
 
 namespace vorlin {
 namespace {
@@ -399,7 +400,8 @@ TEST_P(LateReplies, AKeyboardThatDoesNotRepeatItsRequestsIsAnsweredAsBefore) {
 
 INSTANTIATE_TEST_SUITE_P(Transports, LateReplies,
                          ::testing::Values(SimBackend::Transport::InProcess,
-                                           SimBackend::Transport::Socketpair));
+                                           SimBackend::Transport::Socketpair),
+                         test::TransportParamName());
 
 TEST_F(Protocol, ConcurrentThreadsGetTheirOwnReplies) {
     sim->keyboard->RecordRequests(false);
