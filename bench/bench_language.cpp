@@ -11,6 +11,7 @@
 #include "keys/key_codes.h"
 #include "keys/key_table.h"
 #include "platform/ini_file.h"
+#include "skin/key_names.h"
 #include "skin/language.h"
 #include "skin/text_keys.h"
 

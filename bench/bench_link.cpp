@@ -19,8 +19,9 @@
 #include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
-#include "device/hid/sim_backend.h"
+#include "device/keyboard_open.h"
 #include "device/protocol.h"
+#include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
 
 using namespace vorlin;
@@ -80,20 +81,12 @@ bool Verdict(const char* what, const char* figure, double value, double goal, co
     return met;
 }
 
-bool Connect(SimBackend& backend, DeviceLink& link) {
-    std::vector<std::string> paths;
-    backend.Enumerate(paths);
-    for (const std::string& p : paths) {
-        if (link.device.Open(p, true, true, true, false) &&
-            link.device.caps.usagePage == kVendorUsagePage) {
-            link.keyMapSize = link.profileStride = 512;
-            link.keyCount = 128;
-            LearnReplyEcho(link);
-            link.ready = 1;
-            return true;
-        }
-    }
-    return false;
+// The connection's own way in: the vendor collection opened, sizes set, the reply echo learnt.
+bool Connect(DeviceLink& link) {
+    const VendorSearch search = OpenVendorCollection(link);
+    if (!search.model) return false;
+    TakeKeyboard(link, *search.model);
+    return true;
 }
 
 // The least a host can do for one exchange on this socket: write the request, wait for the
@@ -112,7 +105,7 @@ int main() {
     auto keyboard = SimKeyboard::Create(SimModel::k320F_5000);
     backend.Add(keyboard);
     DeviceLink link(backend);
-    if (!Connect(backend, link)) {
+    if (!Connect(link)) {
         std::fprintf(stderr, "cannot open the simulated keyboard\n");
         return 2;
     }
@@ -154,7 +147,7 @@ int main() {
     // 2. Host CPU of one exchange without link delay, through the link and bare on the same
     // socket, alternated within each run so both see the same machine.
     keyboard->SetLinkDelay(0us);
-    const int fd = link.device.handle ? link.device.handle->NativeFd() : -1;
+    const int fd = link.device.NativeFd();
     if (fd < 0) {
         std::fprintf(stderr, "the link has no descriptor to measure beside\n");
         return 2;

@@ -3,6 +3,7 @@
 // resulting layouts.
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -44,16 +45,16 @@ class BytesBackend : public HidBackend {
     std::vector<uint8_t> bytes_;
 };
 
-void Decode(CHidDevice& dev, HidReportType type, HidReportLayout& layout, const uint8_t* data,
+void Decode(CHidDevice& dev, HidReportType type, HidReportLayout layout, const uint8_t* data,
             size_t size) {
-    const HidPreparsedData* pd = dev.preparsed.get();
+    const HidPreparsedData* pd = dev.preparsed();
     std::vector<uint8_t> report(layout.reportBuffer.size());
     for (uint8_t id : pd->of(type).reportIds) {
         for (size_t i = 0; i < report.size(); ++i) report[i] = size ? data[i % size] : 0;
         if (!report.empty()) report[0] = id;
         // The whole report, then cut short, which must be refused and not read past.
         for (size_t len : {report.size(), report.size() / 2}) {
-            CHidDevice::ParseReport(report.data(), len, type, layout.descriptors,
+            CHidDevice::ParseReport(std::span(report).first(len), type, layout.descriptors,
                                     layout.descriptorCount, pd);
         }
     }
@@ -67,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     BytesBackend backend(data, size);
     CHidDevice dev(backend);
     for (size_t c = 1; c <= info.collections.size() && c <= 8; ++c) {
-        if (!dev.Open(std::to_string(c), true, true, true, false)) continue;
-        Decode(dev, HidReportType::Input, dev.input, data, size);
-        Decode(dev, HidReportType::Output, dev.output, data, size);
-        Decode(dev, HidReportType::Feature, dev.feature, data, size);
+        if (!dev.Open(std::to_string(c), kOpenReadWrite)) continue;
+        Decode(dev, HidReportType::Input, dev.input(), data, size);
+        Decode(dev, HidReportType::Output, dev.output(), data, size);
+        Decode(dev, HidReportType::Feature, dev.feature(), data, size);
     }
     return 0;
 }

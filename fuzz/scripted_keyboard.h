@@ -26,7 +26,8 @@
 #include "device/connection_state.h"
 #include "device/device_link.h"
 #include "device/hid/hid_backend.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "device/hid/interface_path.h"
+#include "sim/keyboard_descriptors.h"
 #include "sim/sim_firmware.h"
 #include "sim/sim_memory.h"
 
@@ -103,11 +104,8 @@ class ScriptedBackend final : public HidBackend {
     ScriptedBackend(Script& script)
         : script_(script),
           memory_(FactoryMemory(script.Byte() & 1 ? SimModel::k320F_5000 : SimModel::k0C45_5004)) {
-        char path[64];
         const SimModelInfo& info = memory_.info();
-        std::snprintf(path, sizeof path, "fuzz:0&vid_%04x&pid_%04x&mi_02", info.vendorId,
-                      info.productId);
-        path_ = path;
+        path_ = InterfacePath{"fuzz:0", info.vendorId, info.productId, 2, 0}.Format();
     }
     bool Enumerate(std::vector<std::string>& paths) override {
         paths = {path_};

@@ -8,10 +8,10 @@
 
 #include "device/connect_once.h"
 #include "device/hid/hidraw_backend.h"
-#include "device/hid/sim_backend.h"
 #include "device/hid/system_backend.h"
 #include "device/protocol.h"
 #include "platform/text_format.h"
+#include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
 #include "sim/sim_memory.h"
 #include "skin/language.h"
@@ -208,7 +208,7 @@ int CliSession::LockRealKeyboard() {
     if (!keyboardLock.Held() && hidraw && hidraw->ListDetails(details)) {
         for (const HidrawInterfaceDetails& d : details) {
             if (!d.described || !PathPassesFilter(d.path) ||
-                !FindAcceptedModel(d.vendorId, d.productId) ||
+                !FindKeyboardModel(d.vendorId, d.productId) ||
                 d.caps.usagePage != kVendorUsagePage || d.caps.usage != kVendorUsage)
                 continue;
             bool locked = false;

@@ -43,7 +43,7 @@ const char* CollectionRole(const InterfaceRow& r) {
 }
 
 std::string ModelName(uint16_t vendorId, uint16_t productId) {
-    const AcceptedModel* m = FindAcceptedModel(vendorId, productId);
+    const KeyboardModel* m = FindKeyboardModel(vendorId, productId);
     if (!m) return "not an accepted model";
     return std::to_string(m->keyCount) + " keys, " + std::to_string(m->keyMapSize) +
            "-byte key maps";
@@ -76,13 +76,13 @@ int RunDevices(CliSession& s) {
         } else {
             // Other backends describe an interface when it is opened without access.
             CHidDevice probe(*s.backend);
-            if (probe.Open(path, false, false, true, false)) {
-                row.vendorId = probe.attributes.vendorId;
-                row.productId = probe.attributes.productId;
-                row.interfaceNumber = probe.interfaceNumber;
-                row.collection = probe.collectionNumber ? probe.collectionNumber : 1;
-                row.usagePage = probe.caps.usagePage;
-                row.usage = probe.caps.usage;
+            if (probe.Open(path, kOpenNoAccess)) {
+                row.vendorId = probe.attributes().vendorId;
+                row.productId = probe.attributes().productId;
+                row.interfaceNumber = probe.interfaceNumber();
+                row.collection = probe.collectionNumber() ? probe.collectionNumber() : 1;
+                row.usagePage = probe.caps().usagePage;
+                row.usage = probe.caps().usage;
                 row.described = true;
                 probe.Close();
             } else {

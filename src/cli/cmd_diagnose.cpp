@@ -36,7 +36,7 @@ struct Outcome {
 };
 
 bool IsKeyboard(const HidInterfaceReport& r) {
-    return FindAcceptedModel(r.vendorId, r.productId) != nullptr;
+    return FindKeyboardModel(r.vendorId, r.productId) != nullptr;
 }
 
 bool IsCommandInterface(const HidInterfaceReport& r) {
@@ -199,7 +199,7 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
     if (openable) {
         ConnectOutcome c = ConnectOnce(*s.monitorContext);
         if (c.found) {
-            foundPath = s.link->device.path;
+            foundPath = s.link->device.path();
             uint8_t block[44] = {};
             answered = ReadState(*s.link, block) == kDone;
         }

@@ -34,8 +34,8 @@ int RunInfo(CliSession& s, const InfoOptions& o) {
     if (r != kDone) return s.FailDevice("reading the keyboard's state", r);
     const CHidDevice& device = s.link->device;
     char model[16];
-    std::snprintf(model, sizeof model, "%04x:%04x", device.attributes.vendorId,
-                  device.attributes.productId);
+    std::snprintf(model, sizeof model, "%04x:%04x", device.attributes().vendorId,
+                  device.attributes().productId);
     const unsigned capacity = 128u * block.macroCapacity();
 
     struct Mode {
@@ -48,7 +48,7 @@ int RunInfo(CliSession& s, const InfoOptions& o) {
 
     if (s.json) {
         nlohmann::json j = {{"model", model},
-                            {"path", device.path},
+                            {"path", device.path()},
                             {"keyMapSize", s.link->keyMapSize.load()},
                             {"keyCount", s.link->keyCount.load()},
                             {"activeProfile", block.activeProfile()},
@@ -61,7 +61,7 @@ int RunInfo(CliSession& s, const InfoOptions& o) {
         return kExitOk;
     }
     s.out << "Model:            " << model << (s.options.simulate ? " (simulated)" : "") << '\n'
-          << "Interface:        " << device.path << '\n'
+          << "Interface:        " << device.path() << '\n'
           << "Key map size:     " << s.link->keyMapSize.load() << " bytes\n"
           << "Keys:             " << s.link->keyCount.load() << '\n'
           << "Active profile:   " << block.activeProfile() << '\n'

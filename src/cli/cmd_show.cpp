@@ -9,6 +9,7 @@
 #include "cli/key_words.h"
 #include "keys/key_codes.h"
 #include "platform/utf.h"
+#include "skin/key_names.h"
 #include "store/profile_file.h"
 
 namespace vorlin {

@@ -38,9 +38,9 @@ int RunWatch(CliSession& s, const WatchOptions& o) {
     DeviceLink& link = *s.link;
     s.sink.onReload = [&] {
         char model[16];
-        std::snprintf(model, sizeof model, "%04x:%04x", link.device.attributes.vendorId,
-                      link.device.attributes.productId);
-        print(std::string("connected: ") + model + " on " + link.device.path + ", " +
+        std::snprintf(model, sizeof model, "%04x:%04x", link.device.attributes().vendorId,
+                      link.device.attributes().productId);
+        print(std::string("connected: ") + model + " on " + link.device.path() + ", " +
               std::to_string(link.keyCount.load()) + " keys");
     };
     s.sink.onLost = [&] { print("disconnected"); };

@@ -7,6 +7,7 @@
 #include "keys/key_codes.h"
 #include "keys/key_table.h"
 #include "platform/utf.h"
+#include "skin/key_names.h"
 #include "skin/language.h"
 #include "store/macro_list.h"
 

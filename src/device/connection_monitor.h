@@ -8,37 +8,18 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "device/connection_state.h"
 #include "device/device_link.h"
+#include "device/keyboard_models.h"
 #include "platform/main_window_sink.h"
 #include "platform/prompter.h"
 
 namespace vorlin {
-
-struct AcceptedModel {
-    uint16_t vendorId;
-    uint16_t productId;
-    unsigned keyMapSize;  // also the profile stride
-    unsigned keyCount;
-};
-
-// The two keyboards the application talks to; nullptr for anything else.
-const AcceptedModel* FindAcceptedModel(uint16_t vendorId, uint16_t productId);
-
-// Does an interface path name one of the accepted keyboards ("vid_" / "pid_", any case)?
-bool PathPassesFilter(const std::string& path);
-
-constexpr uint16_t kVendorUsagePage = 0xFF1C;
-constexpr uint16_t kVendorUsage = 0x0092;
-constexpr uint16_t kConsumerUsagePage = 0x000C;
-constexpr uint16_t kConsumerUsage = 0x0001;
 
 // Keyboard notifications on the consumer collection.
 constexpr uint16_t kUsageLightingChanged = 0x0401;
@@ -82,20 +63,11 @@ struct MonitorContext {
     Prompter& prompter;
     MonitorTimings timings;
     StopSignal stop;
-    // Starts one tray-indicator change; set by the owner of the threads.
-    std::function<void(uint16_t usage)> startIndicator;
-    // Tickets keep indicator changes in the order the keyboard reported them.
-    std::atomic<unsigned> indicatorNextTicket{0};
-    std::atomic<unsigned> indicatorServing{0};
 };
 
-// Thread bodies. Each returns when ctx.stop is requested (or, for the two loops, when the HID
-// interfaces cannot be listed).
-void DeviceMonitorThread(MonitorContext& ctx);
+// The connection handler: tells the window and reads what a connection needs (factory key map,
+// state block) when connected changes. The monitor's thread runs it; so does ConnectOnce.
 void OnConnectionChanged(MonitorContext& ctx, int connected);
-// listenerDevice: the listener's private interface, on the same backend as the link.
-void ConsumerListenerThread(MonitorContext& ctx, CHidDevice& listenerDevice);
-void TrayIndicatorThread(MonitorContext& ctx, uint16_t usage, unsigned ticket);
 
 class ConnectionMonitor {
   public:
@@ -113,20 +85,13 @@ class ConnectionMonitor {
     MonitorContext& context() { return ctx_; }
 
   private:
-    void LaunchIndicator(uint16_t usage);
-
-    struct Indicator {
-        std::thread thread;
-        std::shared_ptr<std::atomic<bool>> done;
-    };
+    struct Indicators;  // the tray-indicator changes in flight, kept in order by tickets
 
     MonitorContext ctx_;
     CHidDevice listenerDevice_;
+    std::unique_ptr<Indicators> indicators_;
     std::thread monitor_;
     std::thread listener_;
-    // Guards indicators_ (launched from the listener thread, joined by Stop).
-    std::mutex indicatorLock_;
-    std::vector<Indicator> indicators_;
     bool running_ = false;
 };
 

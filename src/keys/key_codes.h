@@ -1,6 +1,7 @@
 // Conversions between the KeyCode and the code spaces at the system's edges: key-table rows,
 // key selection list positions, HID usages, Windows virtual keys and key messages, HID modifier
-// masks and Linux input event codes; and the display names of keys in the current language.
+// masks and Linux input event codes. The display names of keys are the language's
+// (skin/key_names.h).
 #pragma once
 
 #include <cstddef>
@@ -9,7 +10,6 @@
 #include <utility>
 
 #include "keys/key_action.h"
-#include "platform/app_paths.h"
 
 namespace vorlin {
 
@@ -22,16 +22,6 @@ KeyCode KeyCodeOf(KeyIndex index);
 uint16_t DisplayIdOf(KeyCode code);
 // The first row (lowest index) with that displayId; 0 when none.
 KeyCode KeyCodeFromDisplayId(uint16_t displayId);
-
-// The display name: the language text of the row's name key, or the "UNKNOWN_KEY" text with
-// the code filled in when the row has none (or its text is empty).
-std::string KeyName(const AppPaths& paths, int languageIndex, KeyCode code);
-// The same name as UTF-16 in a caller buffer of `capacity` units (callers pass 260), cut so
-// that it and its terminating zero fit; returns the units written before the zero.
-size_t KeyNameOf(const AppPaths& paths, int languageIndex, KeyCode code, char16_t* buffer,
-                 size_t capacity);
-// The language text of the name key of the first row with that displayId; "" when none.
-std::string KeyNameOfDisplayId(const AppPaths& paths, int languageIndex, uint16_t displayId);
 
 // (usage page, usage) the keyboard uses for the key: (0, 0) none, (1, u) system controls,
 // (2, u) mouse functions, (7, u) otherwise (consumer codes 0xC0.. included).

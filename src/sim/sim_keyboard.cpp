@@ -8,7 +8,7 @@
 #include <cstring>
 #include <utility>
 
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {

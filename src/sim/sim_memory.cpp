@@ -3,17 +3,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <iterator>
+#include <span>
 
 #include "keys/factory_key_map.h"
 
 namespace vorlin {
 namespace {
-
-constexpr SimModelInfo kModels[] = {
-    {0x0C45, 0x5004, 378, 126, 32, false},
-    {0x320F, 0x5000, 512, 128, 64, true},
-};
 
 // Where the 128-key model keeps G1..G9: positions the standard layout leaves empty.
 constexpr int kGKeyPositions[9] = {6, 7, 14, 15, 22, 23, 30, 31, 126};
@@ -27,20 +24,27 @@ constexpr uint8_t kDefaultLightingRecord[35] = {
 }  // namespace
 
 const SimModelInfo& ModelInfo(SimModel model) {
-    return kModels[model == SimModel::k0C45_5004 ? 0 : 1];
+    return KeyboardModels()[static_cast<size_t>(model)];
 }
 
 std::optional<SimModel> ModelByIds(uint16_t vendorId, uint16_t productId) {
-    if (vendorId == 0x0C45 && productId == 0x5004) return SimModel::k0C45_5004;
-    if (vendorId == 0x320F && productId == 0x5000) return SimModel::k320F_5000;
+    const std::span<const KeyboardModel> models = KeyboardModels();
+    for (size_t i = 0; i < models.size(); ++i)
+        if (models[i].vendorId == vendorId && models[i].productId == productId)
+            return static_cast<SimModel>(i);
     return std::nullopt;
 }
 
 std::optional<SimModel> ParseModelName(const std::string& name) {
     std::string lower;
     for (char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower == "0c45:5004" || lower == "5004") return SimModel::k0C45_5004;
-    if (lower == "320f:5000" || lower == "5000") return SimModel::k320F_5000;
+    const std::span<const KeyboardModel> models = KeyboardModels();
+    for (size_t i = 0; i < models.size(); ++i) {
+        char full[16], product[8];
+        std::snprintf(full, sizeof full, "%04x:%04x", models[i].vendorId, models[i].productId);
+        std::snprintf(product, sizeof product, "%04x", models[i].productId);
+        if (lower == full || lower == product) return static_cast<SimModel>(i);
+    }
     return std::nullopt;
 }
 

@@ -8,18 +8,15 @@
 #include <optional>
 #include <string>
 
+#include "device/keyboard_models.h"
+
 namespace vorlin {
 
+// In the order of the model table.
 enum class SimModel { k0C45_5004, k320F_5000 };
 
-struct SimModelInfo {
-    uint16_t vendorId;
-    uint16_t productId;
-    unsigned keyMapSize;  // bytes of one profile's key map
-    unsigned keyCount;
-    uint8_t macroUnits;  // factory macro capacity, in units of 128 bytes
-    bool offersUserColours;
-};
+// The model's row of the model table.
+using SimModelInfo = KeyboardModel;
 
 const SimModelInfo& ModelInfo(SimModel model);
 // The model with these ids, if the simulator knows it.

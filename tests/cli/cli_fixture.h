@@ -13,8 +13,8 @@
 
 #include "cli/cli.h"
 #include "cli/cli_context.h"
-#include "device/hid/keyboard_descriptors.h"
 #include "keys/key_codes.h"
+#include "sim/keyboard_descriptors.h"
 #include "sim/sim_memory.h"
 #include "store/config_image.h"
 #include "store/config_store.h"

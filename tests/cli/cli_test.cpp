@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "cli/cli_fixture.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 #include "sim/sim_keyboard.h"
 #include "skin/language.h"
 #include "store/lighting_record.h"

@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "device/connection_monitor.h"
-#include "device/hid/sim_backend.h"
 #include "device/protocol.h"
+#include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
 #include "store/config_device.h"
 #include "store/lighting_edits.h"

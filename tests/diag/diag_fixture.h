@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin::testing {
 

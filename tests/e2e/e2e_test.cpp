@@ -14,8 +14,8 @@
 
 #include "cli/cli_context.h"
 #include "cli/cli_fixture.h"
-#include "device/hid/keyboard_descriptors.h"
 #include "platform/keyboard_lock.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin::test {
 namespace {

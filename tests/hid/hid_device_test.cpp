@@ -8,8 +8,8 @@
 #include <thread>
 
 #include "device/hid/hid_device.h"
-#include "device/hid/keyboard_descriptors.h"
 #include "hid/socket_backend.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {
@@ -47,8 +47,8 @@ TEST_F(HidDeviceTest, EnumerationGrowsTheListAndHandsOutPathsInOrder) {
                  VendorCollectionDescriptor());
     CHidDevice dev(many);
     ASSERT_TRUE(dev.Enumerate());
-    EXPECT_EQ(dev.pathCount, 9);
-    EXPECT_EQ(dev.paths.capacity(), 16u);
+    EXPECT_EQ(dev.pathCount(), 9);
+    EXPECT_EQ(dev.paths().capacity(), 16u);
     for (int i = 0; i < 9; ++i) {
         const std::string* p = dev.NextPath();
         ASSERT_NE(p, nullptr);
@@ -58,53 +58,53 @@ TEST_F(HidDeviceTest, EnumerationGrowsTheListAndHandsOutPathsInOrder) {
     const std::string* first = dev.FirstPath();
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(*first, "/dev/hidraw0&vid_1234&pid_0001");
-    EXPECT_EQ(dev.pathCursor, 1u);
+    EXPECT_EQ(dev.pathCursor(), 1u);
 
     many.failEnumerate = true;
     EXPECT_FALSE(dev.Enumerate());
-    EXPECT_EQ(dev.pathCount, 0);
+    EXPECT_EQ(dev.pathCount(), 0);
     EXPECT_EQ(dev.NextPath(), nullptr);
 }
 
 TEST_F(HidDeviceTest, OpenDescribesTheNamedCollection) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     EXPECT_TRUE(dev.IsOpen());
-    EXPECT_EQ(dev.caps.usagePage, 0xFF1C);
-    EXPECT_EQ(dev.caps.usage, 0x92);
-    EXPECT_EQ(dev.caps.inputReportByteLength, 64);
-    EXPECT_EQ(dev.caps.outputReportByteLength, 64);
-    EXPECT_EQ(dev.caps.featureReportByteLength, 0);
-    EXPECT_EQ(dev.attributes.vendorId, 0x320F);
-    EXPECT_EQ(dev.attributes.productId, 0x5000);
-    EXPECT_EQ(dev.attributes.versionNumber, 0x0107);
-    EXPECT_EQ(dev.input.reportBuffer.size(), 64u);
-    EXPECT_EQ(dev.output.reportBuffer.size(), 64u);
-    EXPECT_TRUE(dev.feature.reportBuffer.empty());
-    ASSERT_EQ(dev.input.descriptorCount, 1);
-    EXPECT_EQ(dev.input.descriptors[0].isButton, 0);
-    EXPECT_EQ(dev.input.descriptors[0].reportId, 4);
-    EXPECT_EQ(dev.interfaceNumber, 1);
-    EXPECT_EQ(dev.collectionNumber, 2);
+    EXPECT_EQ(dev.caps().usagePage, 0xFF1C);
+    EXPECT_EQ(dev.caps().usage, 0x92);
+    EXPECT_EQ(dev.caps().inputReportByteLength, 64);
+    EXPECT_EQ(dev.caps().outputReportByteLength, 64);
+    EXPECT_EQ(dev.caps().featureReportByteLength, 0);
+    EXPECT_EQ(dev.attributes().vendorId, 0x320F);
+    EXPECT_EQ(dev.attributes().productId, 0x5000);
+    EXPECT_EQ(dev.attributes().versionNumber, 0x0107);
+    EXPECT_EQ(dev.input().reportBuffer.size(), 64u);
+    EXPECT_EQ(dev.output().reportBuffer.size(), 64u);
+    EXPECT_TRUE(dev.feature().reportBuffer.empty());
+    ASSERT_EQ(dev.input().descriptorCount, 1);
+    EXPECT_EQ(dev.input().descriptors[0].isButton, 0);
+    EXPECT_EQ(dev.input().descriptors[0].reportId, 4);
+    EXPECT_EQ(dev.interfaceNumber(), 1);
+    EXPECT_EQ(dev.collectionNumber(), 2);
 
     // Reopening another collection replaces everything that described the first one.
-    ASSERT_TRUE(dev.Open(kConsumerPath, true, false, true, false));
-    EXPECT_EQ(dev.caps.usagePage, 0x0C);
-    EXPECT_EQ(dev.caps.usage, 1);
-    EXPECT_EQ(dev.caps.inputReportByteLength, 3);
-    EXPECT_EQ(dev.caps.outputReportByteLength, 0);
-    ASSERT_EQ(dev.input.descriptorCount, 1);
-    EXPECT_EQ(dev.input.descriptors[0].isButton, 1);
-    EXPECT_EQ(dev.input.descriptors[0].usageMin, 0);
-    EXPECT_EQ(dev.input.descriptors[0].usageMax, 0x1FFFu);
-    EXPECT_EQ(dev.input.descriptors[0].maxUsages, 1u);
-    EXPECT_EQ(dev.collectionNumber, 1);
+    ASSERT_TRUE(dev.Open(kConsumerPath, kOpenRead));
+    EXPECT_EQ(dev.caps().usagePage, 0x0C);
+    EXPECT_EQ(dev.caps().usage, 1);
+    EXPECT_EQ(dev.caps().inputReportByteLength, 3);
+    EXPECT_EQ(dev.caps().outputReportByteLength, 0);
+    ASSERT_EQ(dev.input().descriptorCount, 1);
+    EXPECT_EQ(dev.input().descriptors[0].isButton, 1);
+    EXPECT_EQ(dev.input().descriptors[0].usageMin, 0);
+    EXPECT_EQ(dev.input().descriptors[0].usageMax, 0x1FFFu);
+    EXPECT_EQ(dev.input().descriptors[0].maxUsages, 1u);
+    EXPECT_EQ(dev.collectionNumber(), 1);
 
     EXPECT_TRUE(dev.Close());
     EXPECT_FALSE(dev.IsOpen());
     EXPECT_FALSE(dev.Close());
-    EXPECT_EQ(dev.caps.usagePage, 0);
-    EXPECT_TRUE(dev.input.descriptors.empty());
+    EXPECT_EQ(dev.caps().usagePage, 0);
+    EXPECT_TRUE(dev.input().descriptors.empty());
 }
 
 TEST_F(HidDeviceTest, InterfaceAndCollectionNumbersComeFromThePath) {
@@ -122,9 +122,9 @@ TEST_F(HidDeviceTest, InterfaceAndCollectionNumbersComeFromThePath) {
         SocketBackend b;
         b.Add(c.path, VendorCollectionDescriptor());
         CHidDevice dev(b);
-        ASSERT_TRUE(dev.Open(c.path, true, true, true, false)) << c.path;
-        EXPECT_EQ(dev.interfaceNumber, c.mi) << c.path;
-        EXPECT_EQ(dev.collectionNumber, c.col) << c.path;
+        ASSERT_TRUE(dev.Open(c.path, kOpenReadWrite)) << c.path;
+        EXPECT_EQ(dev.interfaceNumber(), c.mi) << c.path;
+        EXPECT_EQ(dev.collectionNumber(), c.col) << c.path;
     }
 }
 
@@ -135,17 +135,17 @@ TEST_F(HidDeviceTest, OpenRefusesOverlongPathsAndUnknownOnes) {
     backend.Add(fits, VendorCollectionDescriptor());
     backend.Add(tooLong, VendorCollectionDescriptor());
     CHidDevice dev(backend);
-    EXPECT_TRUE(dev.Open(fits, true, true, true, false));
-    EXPECT_FALSE(dev.Open(tooLong, true, true, true, false));
+    EXPECT_TRUE(dev.Open(fits, kOpenReadWrite));
+    EXPECT_FALSE(dev.Open(tooLong, kOpenReadWrite));
     EXPECT_FALSE(dev.IsOpen());
     EXPECT_FALSE(dev.Reopen());
-    EXPECT_FALSE(dev.Open("/dev/hidraw77&vid_320f&pid_5000", true, true, true, false));
+    EXPECT_FALSE(dev.Open("/dev/hidraw77&vid_320f&pid_5000", kOpenReadWrite));
     EXPECT_FALSE(dev.IsOpen());
 }
 
 TEST_F(HidDeviceTest, WriteSendsTheFrameAndReadReturnsTheReply) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     auto frame = Frame(4, 0x5A);
     size_t n = 99;
     ASSERT_TRUE(dev.WriteReport(frame.data(), frame.size(), &n, 1000));
@@ -162,7 +162,7 @@ TEST_F(HidDeviceTest, WriteSendsTheFrameAndReadReturnsTheReply) {
 
 TEST_F(HidDeviceTest, SilentDeviceTimesOutWithNothingLeftOutstanding) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     std::vector<uint8_t> buf(64, 0xEE);
     size_t n = 123;
     auto t0 = Clock::now();
@@ -170,7 +170,7 @@ TEST_F(HidDeviceTest, SilentDeviceTimesOutWithNothingLeftOutstanding) {
     auto waited = Clock::now() - t0;
     EXPECT_EQ(n, 0u);
     EXPECT_GE(waited, 295ms);
-    EXPECT_EQ(dev.readPending, 0);
+    EXPECT_EQ(dev.readPending(), 0);
     // The abandoned read left nothing behind: the buffer is untouched and the next report
     // arrives whole at the next read.
     EXPECT_EQ(buf, std::vector<uint8_t>(64, 0xEE));
@@ -181,7 +181,7 @@ TEST_F(HidDeviceTest, SilentDeviceTimesOutWithNothingLeftOutstanding) {
 
 TEST_F(HidDeviceTest, ReadOnOneCollectionSkipsReportsOfTheOthers) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     backend.Send({3, 0x10, 0x18});  // consumer report on the same node
     backend.Send(Frame(4, 1));
     std::vector<uint8_t> buf(64);
@@ -195,7 +195,7 @@ TEST_F(HidDeviceTest, ReadOnOneCollectionSkipsReportsOfTheOthers) {
     EXPECT_EQ(n, 0u);
 
     CHidDevice consumer(backend);
-    ASSERT_TRUE(consumer.Open(kConsumerPath, true, false, true, false));
+    ASSERT_TRUE(consumer.Open(kConsumerPath, kOpenRead));
     backend.Send(Frame(4, 2));
     backend.Send({3, 0x11, 0x18});
     ASSERT_TRUE(consumer.ReadReport(buf.data(), buf.size(), &n, 1000));
@@ -211,8 +211,8 @@ TEST_F(HidDeviceTest, UnnumberedReportsGetAZeroIdInFrontAndWritesKeepIt) {
     SocketBackend b;
     b.Add("/dev/hidraw5&vid_1234&pid_0001", plain);
     CHidDevice dev(b);
-    ASSERT_TRUE(dev.Open("/dev/hidraw5&vid_1234&pid_0001", true, true, true, false));
-    EXPECT_EQ(dev.caps.inputReportByteLength, 5);  // the id byte counts though there is none
+    ASSERT_TRUE(dev.Open("/dev/hidraw5&vid_1234&pid_0001", kOpenReadWrite));
+    EXPECT_EQ(dev.caps().inputReportByteLength, 5);  // the id byte counts though there is none
     b.Send({1, 2, 3, 4});
     std::vector<uint8_t> buf(5);
     size_t n = 0;
@@ -226,7 +226,7 @@ TEST_F(HidDeviceTest, UnnumberedReportsGetAZeroIdInFrontAndWritesKeepIt) {
 
 TEST_F(HidDeviceTest, ReportLargerThanTheBufferFailsInsteadOfBeingCut) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     backend.Send(Frame(4, 1, 80));
     backend.Send(Frame(4, 2));
     std::vector<uint8_t> buf(64);
@@ -239,7 +239,7 @@ TEST_F(HidDeviceTest, ReportLargerThanTheBufferFailsInsteadOfBeingCut) {
 
 TEST_F(HidDeviceTest, UnpluggedDeviceFailsTransfersPromptly) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     backend.HangUp();
     std::vector<uint8_t> buf(64);
     auto t0 = Clock::now();
@@ -251,7 +251,7 @@ TEST_F(HidDeviceTest, UnpluggedDeviceFailsTransfersPromptly) {
 
 TEST_F(HidDeviceTest, CancelFromAnotherThreadReleasesOneWaiterPerSignal) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     std::atomic<int> done{0};
     auto reader = [&] {
         std::vector<uint8_t> buf(64);
@@ -262,7 +262,7 @@ TEST_F(HidDeviceTest, CancelFromAnotherThreadReleasesOneWaiterPerSignal) {
     };
     auto a = std::async(std::launch::async, reader);
     auto b = std::async(std::launch::async, reader);
-    while (dev.readPending == 0) std::this_thread::sleep_for(1ms);
+    while (dev.readPending() == 0) std::this_thread::sleep_for(1ms);
     std::this_thread::sleep_for(50ms);
     dev.SignalCancel();
     while (done < 1) std::this_thread::sleep_for(1ms);
@@ -275,21 +275,21 @@ TEST_F(HidDeviceTest, CancelFromAnotherThreadReleasesOneWaiterPerSignal) {
 
 TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAReadWithoutTimeOut) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     auto read = std::async(std::launch::async, [&] {
         std::vector<uint8_t> buf(64);
         size_t n = 7;
         bool ok = dev.ReadReport(buf.data(), buf.size(), &n, -1);
         return !ok && n == 0;
     });
-    while (dev.readPending == 0) std::this_thread::sleep_for(1ms);
+    while (dev.readPending() == 0) std::this_thread::sleep_for(1ms);
     std::this_thread::sleep_for(20ms);
     EXPECT_TRUE(dev.Close());
     ASSERT_EQ(read.wait_for(5s), std::future_status::ready);
     EXPECT_TRUE(read.get());
 
     // The close used up its own wake-up: the next transfer after reopening is not cancelled.
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     backend.Send(Frame(4, 3));
     std::vector<uint8_t> buf(64);
     EXPECT_TRUE(dev.ReadReport(buf.data(), buf.size(), nullptr, 1000));
@@ -297,7 +297,7 @@ TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAReadWithoutTimeOut) {
 
 TEST_F(HidDeviceTest, ReaderDeliversReportsAndEndsWithMinusOneOnClose) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     std::mutex m;
     std::vector<std::pair<int, uint8_t>> seen;
     std::promise<void> ended;
@@ -326,12 +326,12 @@ TEST_F(HidDeviceTest, ReaderDeliversReportsAndEndsWithMinusOneOnClose) {
 
 TEST_F(HidDeviceTest, RestartingTheReaderStopsTheFirstOne) {
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open(kVendorPath, true, true, true, false));
+    ASSERT_TRUE(dev.Open(kVendorPath, kOpenReadWrite));
     std::atomic<int> firstEnded{0}, secondGot{0};
     ASSERT_TRUE(dev.StartReader([&](const uint8_t*, int count) {
         if (count < 0) ++firstEnded;
     }));
-    while (dev.readPending == 0) std::this_thread::sleep_for(1ms);
+    while (dev.readPending() == 0) std::this_thread::sleep_for(1ms);
     ASSERT_TRUE(dev.StartReader([&](const uint8_t*, int count) {
         if (count > 0) ++secondGot;
     }));

@@ -14,7 +14,7 @@
 #include <fstream>
 
 #include "device/hid/hid_device.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {
@@ -142,18 +142,17 @@ TEST_F(HidrawFixture, DetailsCarryIdsInterfaceCollectionAndCaps) {
 TEST_F(HidrawFixture, OpenDescribesTheCollectionThePathNames) {
     HidrawBackend backend(sys.string(), dev.string());
     CHidDevice device(backend);
-    ASSERT_TRUE(device.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col02"), true, true, true, false));
-    EXPECT_EQ(device.caps.usagePage, 0xFF1C);
-    EXPECT_EQ(device.caps.inputReportByteLength, 64);
-    EXPECT_EQ(device.caps.outputReportByteLength, 64);
-    EXPECT_EQ(device.attributes.vendorId, 0x320F);
-    EXPECT_EQ(device.attributes.productId, 0x5000);
-    EXPECT_EQ(device.attributes.versionNumber, 0x0107);
-    EXPECT_EQ(device.interfaceNumber, 1);
-    EXPECT_EQ(device.collectionNumber, 2);
-    ASSERT_TRUE(
-        device.Open(Dev("hidraw3&VID_320F&PID_5000&MI_01&COL01"), true, false, true, false));
-    EXPECT_EQ(device.caps.usagePage, 0x0C);
+    ASSERT_TRUE(device.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col02"), kOpenReadWrite));
+    EXPECT_EQ(device.caps().usagePage, 0xFF1C);
+    EXPECT_EQ(device.caps().inputReportByteLength, 64);
+    EXPECT_EQ(device.caps().outputReportByteLength, 64);
+    EXPECT_EQ(device.attributes().vendorId, 0x320F);
+    EXPECT_EQ(device.attributes().productId, 0x5000);
+    EXPECT_EQ(device.attributes().versionNumber, 0x0107);
+    EXPECT_EQ(device.interfaceNumber(), 1);
+    EXPECT_EQ(device.collectionNumber(), 2);
+    ASSERT_TRUE(device.Open(Dev("hidraw3&VID_320F&PID_5000&MI_01&COL01"), kOpenRead));
+    EXPECT_EQ(device.caps().usagePage, 0x0C);
 
     // Paths that no longer, or never did, describe the node are refused.
     for (const std::string& bad : {
@@ -168,7 +167,7 @@ TEST_F(HidrawFixture, OpenDescribesTheCollectionThePathNames) {
              Dev("../hidraw3&vid_320f&pid_5000&mi_01&col02"),
              std::string("/elsewhere/hidraw3&vid_320f&pid_5000&mi_01&col02"),
          }) {
-        EXPECT_FALSE(device.Open(bad, true, true, true, false)) << bad;
+        EXPECT_FALSE(device.Open(bad, kOpenReadWrite)) << bad;
         EXPECT_FALSE(device.IsOpen());
     }
 }
@@ -192,8 +191,7 @@ TEST_F(HidrawFixture, ReadsAreDemultiplexedPerCollectionOfTheNode) {
     ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
     HidrawBackend backend(sys.string(), dev.string());
     CHidDevice vendor(backend), consumer(backend);
-    ASSERT_TRUE(
-        vendor.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col02"), true, false, true, false));
+    ASSERT_TRUE(vendor.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col02"), kOpenRead));
     int writer = ::open(node.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
     ASSERT_GE(writer, 0);
     // Packet mode: one write is one report, as hidraw hands them out.
@@ -210,16 +208,15 @@ TEST_F(HidrawFixture, ReadsAreDemultiplexedPerCollectionOfTheNode) {
     EXPECT_EQ(buf, frame);
     vendor.Close();
 
-    ASSERT_TRUE(
-        consumer.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col01"), true, false, true, false));
+    ASSERT_TRUE(consumer.Open(Dev("hidraw3&vid_320f&pid_5000&mi_01&col01"), kOpenRead));
     ASSERT_EQ(::write(writer, frame.data(), frame.size()), 64);
     ASSERT_EQ(::write(writer, notification, 3), 3);
-    ASSERT_TRUE(consumer.ReadReport(buf.data(), consumer.caps.inputReportByteLength, &n, 1000));
+    ASSERT_TRUE(consumer.ReadReport(buf.data(), consumer.caps().inputReportByteLength, &n, 1000));
     EXPECT_EQ(n, 3u);
-    ASSERT_TRUE(CHidDevice::ParseReport(buf.data(), n, HidReportType::Input,
-                                        consumer.input.descriptors, consumer.input.descriptorCount,
-                                        consumer.preparsed.get()));
-    EXPECT_EQ(consumer.input.descriptors[0].usages[0], 0x1811);
+    std::vector<HidUsageDescriptor> usages = consumer.input().descriptors;
+    ASSERT_TRUE(CHidDevice::ParseReport(std::span(buf).first(n), HidReportType::Input, usages,
+                                        consumer.input().descriptorCount, consumer.preparsed()));
+    EXPECT_EQ(usages[0].usages[0], 0x1811);
     ::close(writer);
 }
 
@@ -236,7 +233,7 @@ TEST_F(HidrawFixture, AccessFollowsTheReadAndWriteWishes) {
     frame[0] = 4;
     std::vector<uint8_t> buf(64);
 
-    ASSERT_TRUE(device.Open(path, false, true, true, false));
+    ASSERT_TRUE(device.Open(path, kOpenWrite));
     size_t n = 0;
     ASSERT_TRUE(device.WriteReport(frame.data(), frame.size(), &n, 1000));
     EXPECT_EQ(n, 64u);
@@ -245,8 +242,8 @@ TEST_F(HidrawFixture, AccessFollowsTheReadAndWriteWishes) {
     EXPECT_FALSE(device.ReadReport(buf.data(), buf.size(), &n, 100));  // write-only
 
     // No access: still described, but no transfers.
-    ASSERT_TRUE(device.Open(path, false, false, true, false));
-    EXPECT_EQ(device.caps.usagePage, 0xFF1C);
+    ASSERT_TRUE(device.Open(path, kOpenNoAccess));
+    EXPECT_EQ(device.caps().usagePage, 0xFF1C);
     EXPECT_FALSE(device.WriteReport(frame.data(), frame.size(), &n, 100));
     EXPECT_FALSE(device.ReadReport(buf.data(), buf.size(), &n, 100));
     ::close(reader);

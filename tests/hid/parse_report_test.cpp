@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "device/hid/hid_device.h"
-#include "device/hid/keyboard_descriptors.h"
 #include "hid/socket_backend.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {
@@ -26,20 +26,21 @@ class ParseReportTest : public ::testing::Test {
   protected:
     void SetUp() override {
         backend.Add("pad", kGamepad);
-        ASSERT_TRUE(dev.Open("pad", true, false, true, false));
+        ASSERT_TRUE(dev.Open("pad", kOpenRead));
+        in = dev.input().descriptors;
     }
     bool Parse(std::vector<uint8_t> report) {
-        return CHidDevice::ParseReport(report.data(), report.size(), HidReportType::Input,
-                                       dev.input.descriptors, dev.input.descriptorCount,
-                                       dev.preparsed.get());
+        return CHidDevice::ParseReport(report, HidReportType::Input, in,
+                                       dev.input().descriptorCount, dev.preparsed());
     }
     SocketBackend backend;
     CHidDevice dev{backend};
+    std::vector<HidUsageDescriptor> in;  // the input layout's usages, filled by Parse
 };
 
 TEST_F(ParseReportTest, ValueRangeGivesOneDescriptorPerUsage) {
-    ASSERT_EQ(dev.input.descriptorCount, 6);  // 2 button caps, 3 + 1 value usages
-    auto& d = dev.input.descriptors;
+    ASSERT_EQ(dev.input().descriptorCount, 6);  // 2 button caps, 3 + 1 value usages
+    auto& d = in;
     EXPECT_EQ(d[0].isButton, 1);
     EXPECT_EQ(d[0].usageMin, 1);
     EXPECT_EQ(d[0].usageMax, 3u);
@@ -54,7 +55,7 @@ TEST_F(ParseReportTest, ValueRangeGivesOneDescriptorPerUsage) {
     }
     EXPECT_EQ(d[5].usage(), 0x36);
     EXPECT_EQ(d[5].reportId, 2);
-    EXPECT_EQ(dev.caps.inputReportByteLength, 5);
+    EXPECT_EQ(dev.caps().inputReportByteLength, 5);
 
     // Buttons 2 and 4 pressed: each button descriptor keeps only its own range.
     ASSERT_TRUE(Parse({1, 10, 20, 30, 0b01010}));
@@ -74,37 +75,36 @@ TEST_F(ParseReportTest, ValueRangeGivesOneDescriptorPerUsage) {
 }
 
 TEST_F(ParseReportTest, ReportOfUnknownIdChangesNothing) {
-    auto before = dev.input.descriptors;
+    auto before = in;
     EXPECT_TRUE(Parse({9, 1, 2, 3, 0xFF}));
     for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(dev.input.descriptors[i].updated, 0);
-        EXPECT_EQ(dev.input.descriptors[i].rawValue(), before[i].rawValue());
-        EXPECT_EQ(dev.input.descriptors[i].usages, before[i].usages);
+        EXPECT_EQ(in[i].updated, 0);
+        EXPECT_EQ(in[i].rawValue(), before[i].rawValue());
+        EXPECT_EQ(in[i].usages, before[i].usages);
     }
 }
 
 TEST_F(ParseReportTest, TruncatedReportFailsWithoutReadingPastIt) {
     EXPECT_FALSE(Parse({1, 10}));
     // The first value descriptor that could not be read carries the reason; the parse stopped.
-    EXPECT_EQ(dev.input.descriptors[2].status, static_cast<uint32_t>(HidStatus::Success));
-    EXPECT_EQ(dev.input.descriptors[3].status,
-              static_cast<uint32_t>(HidStatus::InvalidReportLength));
-    EXPECT_EQ(dev.input.descriptors[4].updated, 0);
-    EXPECT_FALSE(CHidDevice::ParseReport(nullptr, 0, HidReportType::Input, dev.input.descriptors,
-                                         dev.input.descriptorCount, dev.preparsed.get()));
+    EXPECT_EQ(in[2].status, static_cast<uint32_t>(HidStatus::Success));
+    EXPECT_EQ(in[3].status, static_cast<uint32_t>(HidStatus::InvalidReportLength));
+    EXPECT_EQ(in[4].updated, 0);
+    EXPECT_FALSE(CHidDevice::ParseReport({}, HidReportType::Input, in, dev.input().descriptorCount,
+                                         dev.preparsed()));
 }
 
 TEST(ParseReport, ConsumerNotificationsReachTheFirstInputDescriptor) {
     SocketBackend backend;
     backend.Add("kb", KeyboardModelInterfaces(0x0C45, 0x5004)[0].reportDescriptor);
     CHidDevice dev(backend);
-    ASSERT_TRUE(dev.Open("kb", true, false, true, false));
+    ASSERT_TRUE(dev.Open("kb", kOpenRead));
+    std::vector<HidUsageDescriptor> in = dev.input().descriptors;
     for (uint16_t usage : {0x0401, 0x0402, 0x1801, 0x1804, 0x1810, 0x1811, 0x0000}) {
         uint8_t report[] = {3, uint8_t(usage & 0xFF), uint8_t(usage >> 8)};
-        ASSERT_TRUE(CHidDevice::ParseReport(report, sizeof report, HidReportType::Input,
-                                            dev.input.descriptors, dev.input.descriptorCount,
-                                            dev.preparsed.get()));
-        EXPECT_EQ(dev.input.descriptors[0].usages[0], usage);
+        ASSERT_TRUE(CHidDevice::ParseReport(report, HidReportType::Input, in,
+                                            dev.input().descriptorCount, dev.preparsed()));
+        EXPECT_EQ(in[0].usages[0], usage);
     }
 }
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "device/hid/hid_diagnostics.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {

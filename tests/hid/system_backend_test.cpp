@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "device/hid/hid_device.h"
-#include "device/hid/keyboard_descriptors.h"
 #include "device/hid/system_backend.h"
 #include "hid/socket_backend.h"
+#include "sim/keyboard_descriptors.h"
 
 namespace vorlin {
 namespace {
@@ -23,12 +23,12 @@ TEST(SystemHidBackend, ListsAndRoutesEveryBackendsPaths) {
     system.Register("sim:", sim);
     CHidDevice dev(system);
     ASSERT_TRUE(dev.Enumerate());
-    ASSERT_EQ(dev.pathCount, 2);
-    EXPECT_EQ(dev.paths[0], "/dev/hidraw0&vid_046d&pid_c077");
-    EXPECT_EQ(dev.paths[1], "sim:320f:5000&mi_01&col02");
+    ASSERT_EQ(dev.pathCount(), 2);
+    EXPECT_EQ(dev.paths()[0], "/dev/hidraw0&vid_046d&pid_c077");
+    EXPECT_EQ(dev.paths()[1], "sim:320f:5000&mi_01&col02");
 
-    ASSERT_TRUE(dev.Open(dev.paths[1], true, true, true, false));
-    EXPECT_EQ(dev.caps.usagePage, 0xFF1C);
+    ASSERT_TRUE(dev.Open(dev.paths()[1], kOpenReadWrite));
+    EXPECT_EQ(dev.caps().usagePage, 0xFF1C);
     EXPECT_EQ(sim->lastPeer >= 0, true);
     EXPECT_EQ(primary->lastPeer, -1);
     EXPECT_TRUE(system.Exists("sim:320f:5000&mi_01&col02"));
@@ -37,7 +37,7 @@ TEST(SystemHidBackend, ListsAndRoutesEveryBackendsPaths) {
 
     system.Unregister("sim:");
     ASSERT_TRUE(dev.Enumerate());
-    EXPECT_EQ(dev.pathCount, 2);  // the primary's "sim:stray" is its own again
+    EXPECT_EQ(dev.pathCount(), 2);  // the primary's "sim:stray" is its own again
     EXPECT_FALSE(system.Exists("sim:320f:5000&mi_01&col02"));
 }
 

@@ -1,5 +1,6 @@
 // Code conversions and key names.
 #include "keys/key_codes.h"
+#include "skin/key_names.h"
 
 #include <gtest/gtest.h>
 

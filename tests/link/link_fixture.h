@@ -11,9 +11,10 @@
 
 #include "device/connection_monitor.h"
 #include "device/device_link.h"
-#include "device/hid/sim_backend.h"
 #include "device/protocol.h"
+#include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
+#include "support/connect.h"
 
 namespace vorlin {
 
@@ -27,36 +28,11 @@ struct SimLink {
     }
 
     // Opens the vendor collection and sets the sizes and ready flag as the monitor would.
-    bool Connect() {
-        std::vector<std::string> paths;
-        backend.Enumerate(paths);
-        for (const std::string& p : paths) {
-            if (!link.device.Open(p, true, true, true, false)) continue;
-            if (link.device.caps.usagePage == kVendorUsagePage &&
-                link.device.caps.usage == kVendorUsage) {
-                const AcceptedModel* m = FindAcceptedModel(link.device.attributes.vendorId,
-                                                           link.device.attributes.productId);
-                if (!m) return false;
-                link.keyMapSize = m->keyMapSize;
-                link.profileStride = m->keyMapSize;
-                link.keyCount = m->keyCount;
-                link.ready = 1;
-                return true;
-            }
-            link.device.Close();
-        }
-        return false;
-    }
+    bool Connect() { return test::ConnectLink(link, test::LearnEcho::No); }
 
     // Connect, then learn what the keyboard's replies repeat, as a connection does. One more
     // request reaches the keyboard.
-    bool ConnectAndLearn() {
-        if (!Connect()) return false;
-        link.ready = 0;
-        LearnReplyEcho(link);
-        link.ready = 1;
-        return true;
-    }
+    bool ConnectAndLearn() { return test::ConnectLink(link, test::LearnEcho::Yes); }
 
     std::vector<Frame> Requests() { return keyboard->TakeRecordedRequests(); }
 

@@ -15,9 +15,9 @@
 #include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
-#include "device/hid/sim_backend.h"
 #include "device/protocol.h"
 #include "keys/factory_key_map.h"
+#include "sim/sim_backend.h"
 
 namespace vorlin {
 namespace {

@@ -13,12 +13,13 @@
 #include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
-#include "device/hid/sim_backend.h"
 #include "device/protocol.h"
+#include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
 #include "store/config_store.h"
 #include "store/store_context.h"
 #include "store_fixtures.h"
+#include "support/connect.h"
 
 namespace vorlin::test {
 
@@ -35,21 +36,7 @@ struct SimStore {
 
     // What the connection monitor does when it finds the keyboard.
     void Connect() {
-        bool found = false;
-        std::vector<std::string> interfaces;
-        ASSERT_TRUE(backend.Enumerate(interfaces));
-        for (const std::string& path : interfaces) {
-            if (!link.device.Open(path, true, true, true, false)) continue;
-            found = link.device.caps.usagePage == kVendorUsagePage &&
-                    link.device.caps.usage == kVendorUsage;
-            if (found) break;
-            link.device.Close();
-        }
-        ASSERT_TRUE(found) << "no vendor collection";
-        link.keyMapSize = keyboard->info().keyMapSize;
-        link.profileStride = keyboard->info().keyMapSize;
-        link.keyCount = keyboard->info().keyCount;
-        link.ready = 1;
+        ASSERT_TRUE(ConnectLink(link, LearnEcho::No)) << "no vendor collection";
         std::array<uint8_t, 512> factory{};
         ASSERT_EQ(ReadDefaultKeyMap(link, factory.data()), kDone);
         {

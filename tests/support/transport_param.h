@@ -5,7 +5,7 @@
 #include <ostream>
 #include <string>
 
-#include "device/hid/sim_backend.h"
+#include "sim/sim_backend.h"
 
 namespace vorlin {
 

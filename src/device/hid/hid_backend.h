@@ -19,6 +19,13 @@ struct HidOpenMode {
     bool exclusive = false;  // share read only
 };
 
+// The ways the program opens an interface: every transfer waits with a time-out, and nothing
+// is opened for exclusive use.
+constexpr HidOpenMode kOpenReadWrite{true, true, true, false};
+constexpr HidOpenMode kOpenRead{true, false, true, false};
+constexpr HidOpenMode kOpenWrite{false, true, true, false};
+constexpr HidOpenMode kOpenNoAccess{false, false, true, false};
+
 // What an open interface is: its ids and the report descriptor of its node, plus which
 // top-level application collection of that descriptor the path names (1-based; 1 when the
 // node has only one). CHidDevice builds caps and layouts from it with the descriptor parser.

@@ -3,134 +3,95 @@
 #include "device/hid/hid_device.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 
 #include <unistd.h>
 
 #include "device/hid/fd_io.h"
+#include "device/hid/interface_path.h"
 #include "device/hid/report_descriptor.h"
 
 namespace vorlin {
-namespace {
-
-// Hexadecimal number after the key (matched without regard to case); 0 when absent.
-int HexAfter(const std::string& path, const char* key) {
-    std::string lower(path);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    size_t at = lower.find(key);
-    if (at == std::string::npos) return 0;
-    unsigned value = 0;
-    int digits = 0;
-    for (size_t i = at + std::char_traits<char>::length(key); i < lower.size() && digits < 8;
-         ++i, ++digits) {
-        char c = lower[i];
-        unsigned d;
-        if (c >= '0' && c <= '9')
-            d = c - '0';
-        else if (c >= 'a' && c <= 'f')
-            d = c - 'a' + 10;
-        else
-            break;
-        value = value * 16 + d;
-    }
-    return static_cast<int>(value & 0x7FFFFFFF);
-}
-
-}  // namespace
-
 CHidDevice::CHidDevice(HidBackend& backend) : backend_(backend) {
-    cancelEvent = MakeCancelEvent();
+    cancelEvent_ = MakeCancelEvent();
 }
 
 CHidDevice::~CHidDevice() {
     Close();
     StopReader();
     FreePaths();
-    if (cancelEvent >= 0) ::close(cancelEvent);
+    if (cancelEvent_ >= 0) ::close(cancelEvent_);
 }
 
 bool CHidDevice::Enumerate() {
-    pathCursor = 0;
+    pathCursor_ = 0;
     FreePaths();
     std::vector<std::string> found;
     if (!backend_.Enumerate(found)) return false;
     // The list grows by doubling from 8 entries, keeping what it holds.
     size_t capacity = 8;
-    paths.reserve(capacity);
+    paths_.reserve(capacity);
     for (auto& p : found) {
-        if (paths.size() == capacity) {
+        if (paths_.size() == capacity) {
             capacity *= 2;
-            paths.reserve(capacity);
+            paths_.reserve(capacity);
         }
-        paths.push_back(std::move(p));
+        paths_.push_back(std::move(p));
     }
-    pathCount = static_cast<int>(paths.size());
     return true;
 }
 
 const std::string* CHidDevice::NextPath() {
-    if (pathCursor >= paths.size()) return nullptr;
-    return &paths[pathCursor++];
+    if (pathCursor_ >= paths_.size()) return nullptr;
+    return &paths_[pathCursor_++];
 }
 
 const std::string* CHidDevice::FirstPath() {
-    pathCursor = 0;
+    pathCursor_ = 0;
     return NextPath();
 }
 
 void CHidDevice::FreePaths() {
-    paths.clear();
-    paths.shrink_to_fit();
-    pathCount = 0;
-    pathCursor = 0;
+    paths_.clear();
+    paths_.shrink_to_fit();
+    pathCursor_ = 0;
 }
 
-bool CHidDevice::Open(const std::string& newPath, bool read, bool write, bool overlap,
-                      bool exclusiveShare) {
-    wantRead = read;
-    wantWrite = write;
-    overlapped = overlap;
-    exclusive = exclusiveShare;
+bool CHidDevice::Open(const std::string& newPath, const HidOpenMode& mode) {
+    mode_ = mode;
     if (newPath.size() > kMaxHidPathChars) {
-        // It would not fit the path field; refuse it and leave the object closed.
+        // It would not fit the path_ field; refuse it and leave the object closed.
         ReleaseOpen();
-        path.clear();
+        path_.clear();
         return false;
     }
-    path = newPath;
+    path_ = newPath;
     return Reopen();
 }
 
 void CHidDevice::ReleaseOpen() {
     {
         std::lock_guard<std::mutex> lock(handleLock_);
-        if (handle) {
+        if (handle_) {
             // One signal for every transfer in flight, so each of them gives up.
-            if (inFlight_ > 0 && SignalCancelEvent(cancelEvent, inFlight_))
+            if (inFlight_ > 0 && SignalCancelEvent(cancelEvent_, inFlight_))
                 signalsOwed_ += inFlight_;
         }
-        handle.reset();  // a transfer in flight still holds its own reference
+        handle_.reset();  // a transfer in flight still holds its own reference
     }
-    preparsed.reset();
-    caps = HidCaps{};
-    attributes = HidAttributes{};
-    input = output = feature = HidReportLayout{};
-    interfaceNumber = 0;
-    collectionNumber = 0;
+    preparsed_.reset();
+    caps_ = HidCaps{};
+    attributes_ = HidAttributes{};
+    input_ = output_ = feature_ = HidReportLayout{};
+    interfaceNumber_ = 0;
+    collectionNumber_ = 0;
 }
 
 bool CHidDevice::Reopen() {
     ReleaseOpen();
-    if (path.empty() || path.size() > kMaxHidPathChars) return false;
-    HidOpenMode mode;
-    mode.read = wantRead;
-    mode.write = wantWrite;
-    mode.overlapped = overlapped;
-    mode.exclusive = exclusive;
+    if (path_.empty() || path_.size() > kMaxHidPathChars) return false;
     HidInterfaceInfo info;
-    std::unique_ptr<HidTransport> transport = backend_.Open(path, mode, info);
+    std::unique_ptr<HidTransport> transport = backend_.Open(path_, mode_, info);
     if (!transport) return false;
 
     HidDescriptorInfo parsed;
@@ -139,28 +100,29 @@ bool CHidDevice::Reopen() {
     if (info.collectionIndex < 1 ||
         static_cast<size_t>(info.collectionIndex) > parsed.collections.size())
         return false;
-    preparsed = parsed.collections[info.collectionIndex - 1];
-    attributes = info.attributes;
-    if (hidp::GetCaps(preparsed.get(), caps) != HidStatus::Success ||
-        !BuildLayout(HidReportType::Input, input) || !BuildLayout(HidReportType::Output, output) ||
-        !BuildLayout(HidReportType::Feature, feature)) {
+    preparsed_ = parsed.collections[info.collectionIndex - 1];
+    attributes_ = info.attributes;
+    if (hidp::GetCaps(preparsed_.get(), caps_) != HidStatus::Success ||
+        !BuildLayout(HidReportType::Input, input_) ||
+        !BuildLayout(HidReportType::Output, output_) ||
+        !BuildLayout(HidReportType::Feature, feature_)) {
         ReleaseOpen();
         return false;
     }
-    interfaceNumber = HexAfter(path, "&mi_");
-    collectionNumber = HexAfter(path, "&col");
+    interfaceNumber_ = static_cast<int>(HexFieldAfter(path_, "&mi_", 8) & 0x7FFFFFFF);
+    collectionNumber_ = static_cast<int>(HexFieldAfter(path_, "&col", 8) & 0x7FFFFFFF);
     std::lock_guard<std::mutex> lock(handleLock_);
-    handle = std::move(transport);
+    handle_ = std::move(transport);
     return true;
 }
 
 bool CHidDevice::BuildLayout(HidReportType type, HidReportLayout& layout) {
     layout = HidReportLayout{};
-    uint16_t length = type == HidReportType::Input    ? caps.inputReportByteLength
-                      : type == HidReportType::Output ? caps.outputReportByteLength
-                                                      : caps.featureReportByteLength;
+    uint16_t length = type == HidReportType::Input    ? caps_.inputReportByteLength
+                      : type == HidReportType::Output ? caps_.outputReportByteLength
+                                                      : caps_.featureReportByteLength;
     layout.reportBuffer.assign(length, 0);
-    const HidPreparsedData* pd = preparsed.get();
+    const HidPreparsedData* pd = preparsed_.get();
     // "No such capability" only means an empty list here.
     hidp::GetSpecificButtonCaps(type, 0, 0, 0, layout.buttonCaps, pd);
     hidp::GetSpecificValueCaps(type, 0, 0, 0, layout.valueCaps, pd);
@@ -199,26 +161,31 @@ bool CHidDevice::Close() {
     bool wasOpen;
     {
         std::lock_guard<std::mutex> lock(handleLock_);
-        wasOpen = handle != nullptr;
+        wasOpen = handle_ != nullptr;
     }
     ReleaseOpen();
     return wasOpen;
 }
 
+int CHidDevice::NativeFd() const {
+    std::lock_guard<std::mutex> lock(handleLock_);
+    return handle_ ? handle_->NativeFd() : -1;
+}
+
 bool CHidDevice::IsOpen() const {
     std::lock_guard<std::mutex> lock(handleLock_);
-    return handle != nullptr;
+    return handle_ != nullptr;
 }
 
 void CHidDevice::SignalCancel() {
-    SignalCancelEvent(cancelEvent);
+    SignalCancelEvent(cancelEvent_);
 }
 
 std::shared_ptr<HidTransport> CHidDevice::BeginTransfer() {
     std::lock_guard<std::mutex> lock(handleLock_);
-    if (!handle) return nullptr;
+    if (!handle_) return nullptr;
     ++inFlight_;
-    return handle;
+    return handle_;
 }
 
 void CHidDevice::EndTransfer() {
@@ -229,42 +196,43 @@ void CHidDevice::EndTransfer() {
         // the next, unrelated transfer: take them back.
         while (signalsOwed_ > 0) {
             --signalsOwed_;
-            if (!TakeCancelSignal(cancelEvent)) break;
+            if (!TakeCancelSignal(cancelEvent_)) break;
         }
         signalsOwed_ = 0;
     }
 }
 
-bool CHidDevice::ReadReport(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs) {
+bool CHidDevice::ReadReport(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs) {
     if (bytesRead) *bytesRead = 0;
     std::shared_ptr<HidTransport> t = BeginTransfer();
     if (!t) return false;
-    readPending = 1;
+    readPending_ = 1;
     size_t n = 0;
-    bool ok = t->Read(buffer, length, &n, timeoutMs, cancelEvent);
-    readPending = 0;
+    bool ok = t->Read(buffer.data(), buffer.size(), &n, timeoutMs, cancelEvent_);
+    readPending_ = 0;
     EndTransfer();
     if (bytesRead) *bytesRead = n;
     return ok;
 }
 
-bool CHidDevice::WriteReport(const uint8_t* buffer, size_t length, size_t* bytesWritten,
-                             int timeoutMs) {
+bool CHidDevice::WriteReport(std::span<const uint8_t> buffer, size_t* bytesWritten, int timeoutMs) {
     if (bytesWritten) *bytesWritten = 0;
     std::shared_ptr<HidTransport> t = BeginTransfer();
     if (!t) return false;
-    writePending = 1;
+    writePending_ = 1;
     size_t n = 0;
-    bool ok = t->Write(buffer, length, &n, timeoutMs, cancelEvent);
-    writePending = 0;
+    bool ok = t->Write(buffer.data(), buffer.size(), &n, timeoutMs, cancelEvent_);
+    writePending_ = 0;
     EndTransfer();
     if (bytesWritten) *bytesWritten = n;
     return ok;
 }
 
-bool CHidDevice::ParseReport(const uint8_t* report, size_t reportLength, HidReportType type,
+bool CHidDevice::ParseReport(std::span<const uint8_t> reportBytes, HidReportType type,
                              std::vector<HidUsageDescriptor>& descriptors, int descriptorCount,
                              const HidPreparsedData* pd) {
+    const uint8_t* report = reportBytes.data();
+    const size_t reportLength = reportBytes.size();
     if (!report || reportLength == 0 || !pd) return false;
     size_t count = std::min(descriptors.size(), static_cast<size_t>(std::max(0, descriptorCount)));
     bool allDecoded = true;
@@ -306,12 +274,12 @@ bool CHidDevice::ParseReport(const uint8_t* report, size_t reportLength, HidRepo
 
 bool CHidDevice::StartReader(ReaderCallback callback) {
     StopReader();
-    readerCallback = std::move(callback);
+    readerCallback_ = std::move(callback);
     readerStop_ = false;
     readerRunning_ = true;
-    size_t length = std::max<size_t>(caps.inputReportByteLength, 1);
+    size_t length = std::max<size_t>(caps_.inputReportByteLength, 1);
     try {
-        readerThread = std::thread(&CHidDevice::ReaderLoop, this, length);
+        readerThread_ = std::thread(&CHidDevice::ReaderLoop, this, length);
     } catch (...) {
         readerRunning_ = false;
         return false;
@@ -324,29 +292,29 @@ void CHidDevice::ReaderLoop(size_t length) {
     std::vector<uint8_t> buffer(length);
     for (;;) {
         size_t n = 0;
-        bool ok = !readerStop_ && ReadReport(buffer.data(), buffer.size(), &n, -1);
+        bool ok = !readerStop_ && ReadReport(buffer, &n, -1);
         if (!ok || readerStop_) {
-            if (readerCallback) readerCallback(buffer.data(), -1);
+            if (readerCallback_) readerCallback_(buffer.data(), -1);
             break;
         }
-        if (readerCallback) readerCallback(buffer.data(), static_cast<int>(n));
+        if (readerCallback_) readerCallback_(buffer.data(), static_cast<int>(n));
     }
     readerRunning_ = false;
 }
 
 void CHidDevice::StopReader() {
-    if (!readerThread.joinable()) return;
+    if (!readerThread_.joinable()) return;
     readerStop_ = true;
     // The signal may be taken by another waiter first; repeat until the reader has gone.
     while (readerRunning_) {
         {
             std::lock_guard<std::mutex> lock(handleLock_);
-            if (inFlight_ > 0 && SignalCancelEvent(cancelEvent)) ++signalsOwed_;
+            if (inFlight_ > 0 && SignalCancelEvent(cancelEvent_)) ++signalsOwed_;
         }
         for (int i = 0; i < 50 && readerRunning_; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    readerThread.join();
+    readerThread_.join();
 }
 
 }  // namespace vorlin

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -35,18 +36,27 @@ class CHidDevice {
     const std::string* NextPath();  // nullptr when exhausted
     const std::string* FirstPath();
     void FreePaths();
+    const std::vector<std::string>& paths() const { return paths_; }
+    int pathCount() const { return static_cast<int>(paths_.size()); }
+    unsigned pathCursor() const { return pathCursor_; }
 
-    bool Open(const std::string& path, bool wantRead, bool wantWrite, bool overlapped,
-              bool exclusive);
+    bool Open(const std::string& path, const HidOpenMode& mode);
     bool Reopen();
     bool Close();
     bool IsOpen() const;
 
     // The out count may be null; it is 0 on entry and the transferred bytes on return.
-    bool ReadReport(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs);
-    bool WriteReport(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs);
+    bool ReadReport(std::span<uint8_t> buffer, size_t* bytesRead, int timeoutMs);
+    bool WriteReport(std::span<const uint8_t> buffer, size_t* bytesWritten, int timeoutMs);
+    // The command protocol's call sites pass a pointer and a length.
+    bool ReadReport(uint8_t* buffer, size_t length, size_t* bytesRead, int timeoutMs) {
+        return ReadReport(std::span<uint8_t>(buffer, length), bytesRead, timeoutMs);
+    }
+    bool WriteReport(const uint8_t* buffer, size_t length, size_t* bytesWritten, int timeoutMs) {
+        return WriteReport(std::span<const uint8_t>(buffer, length), bytesWritten, timeoutMs);
+    }
 
-    static bool ParseReport(const uint8_t* report, size_t reportLength, HidReportType type,
+    static bool ParseReport(std::span<const uint8_t> report, HidReportType type,
                             std::vector<HidUsageDescriptor>& descriptors, int descriptorCount,
                             const HidPreparsedData* preparsed);
 
@@ -56,27 +66,22 @@ class CHidDevice {
     void SignalCancel();
     HidBackend& backend() { return backend_; }
 
-    // Fields, in the documented order.
-    std::vector<std::string> paths;
-    int pathCount = 0;
-    unsigned pathCursor = 0;
-    int wantRead = 0;
-    int wantWrite = 0;
-    int overlapped = 0;
-    int exclusive = 0;
-    std::shared_ptr<HidTransport> handle;  // shared so a transfer in flight keeps it alive
-    std::string path;
-    std::shared_ptr<const HidPreparsedData> preparsed;
-    HidCaps caps;
-    HidAttributes attributes;
-    HidReportLayout input, output, feature;
-    int interfaceNumber = 0;
-    int collectionNumber = 0;
-    int cancelEvent = -1;  // eventfd, semaphore mode
-    std::atomic<int> readPending{0};
-    std::atomic<int> writePending{0};
-    std::thread readerThread;
-    ReaderCallback readerCallback;
+    // What the open interface is; empty (zero) while closed.
+    const std::string& path() const { return path_; }
+    const HidOpenMode& openMode() const { return mode_; }
+    const HidCaps& caps() const { return caps_; }
+    const HidAttributes& attributes() const { return attributes_; }
+    const HidPreparsedData* preparsed() const { return preparsed_.get(); }
+    const HidReportLayout& input() const { return input_; }
+    const HidReportLayout& output() const { return output_; }
+    const HidReportLayout& feature() const { return feature_; }
+    // From the path's "&mi_" and "&col" parts; 0 when absent.
+    int interfaceNumber() const { return interfaceNumber_; }
+    int collectionNumber() const { return collectionNumber_; }
+    bool readPending() const { return readPending_.load() != 0; }
+    bool writePending() const { return writePending_.load() != 0; }
+    // The descriptor reports move through, for measurements beside it; -1 when none.
+    int NativeFd() const;
 
   private:
     bool BuildLayout(HidReportType type, HidReportLayout& layout);
@@ -86,10 +91,27 @@ class CHidDevice {
     void StopReader();
     void ReaderLoop(size_t length);
 
+    std::vector<std::string> paths_;
+    unsigned pathCursor_ = 0;
+    HidOpenMode mode_;
+    std::shared_ptr<HidTransport> handle_;  // shared so a transfer in flight keeps it alive
+    std::string path_;
+    std::shared_ptr<const HidPreparsedData> preparsed_;
+    HidCaps caps_;
+    HidAttributes attributes_;
+    HidReportLayout input_, output_, feature_;
+    int interfaceNumber_ = 0;
+    int collectionNumber_ = 0;
+    int cancelEvent_ = -1;  // eventfd, semaphore mode
+    std::atomic<int> readPending_{0};
+    std::atomic<int> writePending_{0};
+    std::thread readerThread_;
+    ReaderCallback readerCallback_;
+
     HidBackend& backend_;
     std::atomic<bool> readerRunning_{false};
     std::atomic<bool> readerStop_{false};
-    // Guards handle, inFlight_ and signalsOwed_: a transfer takes its reference to the
+    // Guards handle_, inFlight_ and signalsOwed_: a transfer takes its reference to the
     // transport and counts itself in under it, so Close knows how many waiters to wake.
     mutable std::mutex handleLock_;
     int inFlight_ = 0;

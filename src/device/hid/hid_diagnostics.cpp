@@ -19,26 +19,33 @@
 #include <set>
 #include <sstream>
 
-#include "device/connection_monitor.h"
 #include "device/hid/hid_device.h"
 #include "device/hid/hidraw_backend.h"
 #include "device/hid/report_descriptor.h"
+#include "device/keyboard_models.h"
 #include "platform/file_read.h"
 
 namespace vorlin {
 namespace {
 
-// The accepted keyboards' ids as sysfs spells them; the order of the model table.
-struct ModelIds {
-    uint16_t vendorId, productId;
-};
-constexpr ModelIds kModelIds[] = {{0x0C45, 0x5004}, {0x320F, 0x5000}};
+// One line per model of the table, ids in lower case as sysfs spells them.
+std::string BuildRuleLines() {
+    std::string lines;
+    for (const KeyboardModel& m : KeyboardModels()) {
+        char line[128];
+        std::snprintf(line, sizeof line,
+                      "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"%04x\", "
+                      "ATTRS{idProduct}==\"%04x\", TAG+=\"uaccess\"\n",
+                      m.vendorId, m.productId);
+        lines += line;
+    }
+    return lines;
+}
 
-constexpr std::string_view kRuleLines =
-    "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"0c45\", ATTRS{idProduct}==\"5004\", "
-    "TAG+=\"uaccess\"\n"
-    "SUBSYSTEM==\"hidraw\", ATTRS{idVendor}==\"320f\", ATTRS{idProduct}==\"5000\", "
-    "TAG+=\"uaccess\"\n";
+const std::string& ShippedRuleLines() {
+    static const std::string lines = BuildRuleLines();
+    return lines;
+}
 
 std::string Trim(std::string s) {
     while (!s.empty() && (s.back() == '\n' || s.back() == '\r' || s.back() == ' ')) s.pop_back();
@@ -279,20 +286,20 @@ HidInterfaceReport DescribeByOpening(HidBackend& backend, const std::string& pat
     r.path = path;
     r.passesFilter = PathPassesFilter(path);
     CHidDevice probe(backend);
-    if (probe.Open(path, false, false, true, false) && probe.preparsed) {
-        r.vendorId = probe.attributes.vendorId;
-        r.productId = probe.attributes.productId;
-        r.interfaceNumber = probe.interfaceNumber;
-        r.collection = probe.collectionNumber ? probe.collectionNumber : 1;
-        FillFromPreparsed(r, *probe.preparsed);
+    if (probe.Open(path, kOpenNoAccess) && probe.preparsed()) {
+        r.vendorId = probe.attributes().vendorId;
+        r.productId = probe.attributes().productId;
+        r.interfaceNumber = probe.interfaceNumber();
+        r.collection = probe.collectionNumber() ? probe.collectionNumber() : 1;
+        FillFromPreparsed(r, *probe.preparsed());
         probe.Close();
     } else {
         r.error = "cannot be opened";
     }
     // These backends do not say why an open failed; the error numbers stay 0.
-    r.access.canRead = probe.Open(path, true, false, true, false);
+    r.access.canRead = probe.Open(path, kOpenRead);
     probe.Close();
-    r.access.canWrite = probe.Open(path, false, true, true, false);
+    r.access.canWrite = probe.Open(path, kOpenWrite);
     probe.Close();
     return r;
 }
@@ -347,14 +354,14 @@ std::vector<std::string> DefaultUdevRuleFolders() {
 }
 
 bool UdevRuleCheck::CoversAll() const {
-    if (grantingFiles.size() != std::size(kModelIds)) return false;
+    if (grantingFiles.size() != KeyboardModels().size()) return false;
     return std::all_of(grantingFiles.begin(), grantingFiles.end(),
                        [](const auto& files) { return !files.empty(); });
 }
 
 UdevRuleCheck CheckUdevRules(const std::vector<std::string>& folders) {
     UdevRuleCheck check;
-    check.grantingFiles.resize(std::size(kModelIds));
+    check.grantingFiles.resize(KeyboardModels().size());
     // udev takes each file name once, from the first folder that has it.
     std::map<std::string, std::string> effective;  // name -> full path
     std::set<std::string> seenFolders;
@@ -391,9 +398,9 @@ UdevRuleCheck CheckUdevRules(const std::vector<std::string>& folders) {
         for (const std::string& line : RuleLines(text)) {
             std::vector<std::string> vendors = MatchValues(line, "idVendor");
             std::vector<std::string> products = MatchValues(line, "idProduct");
-            for (size_t m = 0; m < std::size(kModelIds); ++m) {
-                const std::string vid = Hex4(kModelIds[m].vendorId);
-                const std::string pid = Hex4(kModelIds[m].productId);
+            for (size_t m = 0; m < KeyboardModels().size(); ++m) {
+                const std::string vid = Hex4(KeyboardModels()[m].vendorId);
+                const std::string pid = Hex4(KeyboardModels()[m].productId);
                 auto has = [](const std::vector<std::string>& vs, const std::string& want,
                               bool exact) {
                     return std::any_of(vs.begin(), vs.end(), [&](const std::string& v) {
@@ -418,14 +425,14 @@ UdevRuleCheck CheckUdevRules(const std::vector<std::string>& folders) {
 }
 
 std::string_view KeyboardUdevRuleLines() {
-    return kRuleLines;
+    return ShippedRuleLines();
 }
 
 std::string UdevInstallCommands() {
     std::string s = "sudo tee /etc/udev/rules.d/";
     s += kKeyboardUdevRuleFile;
     s += " >/dev/null <<'EOF'\n";
-    s += kRuleLines;
+    s += ShippedRuleLines();
     s += "EOF\n";
     s += "sudo udevadm control --reload-rules && sudo udevadm trigger\n";
     return s;

@@ -13,6 +13,7 @@
 #include <sstream>
 
 #include "device/hid/fd_io.h"
+#include "device/hid/interface_path.h"
 #include "device/hid/report_descriptor.h"
 #include "platform/file_read.h"
 
@@ -151,23 +152,6 @@ bool HidrawBackend::ReadNode(const std::string& name, Node& node, bool withDescr
     return true;
 }
 
-static std::string SpellPath(const std::string& devRoot, const std::string& name, uint16_t vid,
-                             uint16_t pid, int iface, int col, int colCount) {
-    char buf[64];
-    std::string p = devRoot + "/" + name;
-    std::snprintf(buf, sizeof buf, "&vid_%04x&pid_%04x", vid, pid);
-    p += buf;
-    if (iface >= 0) {
-        std::snprintf(buf, sizeof buf, "&mi_%02x", iface);
-        p += buf;
-    }
-    if (colCount > 1) {
-        std::snprintf(buf, sizeof buf, "&col%02x", col);
-        p += buf;
-    }
-    return p;
-}
-
 bool HidrawBackend::ListDetails(std::vector<HidrawInterfaceDetails>& out) {
     out.clear();
     std::vector<std::string> names;
@@ -178,8 +162,9 @@ bool HidrawBackend::ListDetails(std::vector<HidrawInterfaceDetails>& out) {
         int count = node.described ? static_cast<int>(node.descriptor.collections.size()) : 1;
         for (int c = 1; c <= count; ++c) {
             HidrawInterfaceDetails d;
-            d.path = SpellPath(devRoot_, name, node.vendorId, node.productId, node.interfaceNumber,
-                               c, count);
+            d.path = InterfacePath{devRoot_ + "/" + name, node.vendorId, node.productId,
+                                   node.interfaceNumber, count > 1 ? c : 0}
+                         .Format();
             d.node = devRoot_ + "/" + name;
             d.name = node.hidName;
             d.vendorId = node.vendorId;
@@ -211,31 +196,16 @@ bool HidrawBackend::Enumerate(std::vector<std::string>& paths) {
 
 bool HidrawBackend::ParsePath(const std::string& path, PathParts& parts) const {
     parts = PathParts{};
-    std::string prefix = devRoot_ + "/";
-    if (path.compare(0, prefix.size(), prefix) != 0) return false;
-    std::string rest = path.substr(prefix.size());
-    size_t amp = rest.find('&');
-    parts.node = rest.substr(0, amp);
+    const std::optional<InterfacePath> parsed = InterfacePath::Parse(path);
+    const std::string prefix = devRoot_ + "/";
+    if (!parsed || parsed->device.compare(0, prefix.size(), prefix) != 0) return false;
+    parts.node = parsed->device.substr(prefix.size());
     if (!IsNodeName(parts.node)) return false;
-    while (amp != std::string::npos) {
-        size_t next = rest.find('&', amp + 1);
-        std::string part = rest.substr(amp + 1, next == std::string::npos ? next : next - amp - 1);
-        std::transform(part.begin(), part.end(), part.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-        uint64_t v;
-        auto field = [&](const char* key, int& dst) {
-            size_t k = std::char_traits<char>::length(key);
-            if (part.compare(0, k, key) != 0 || !ParseHex(part.substr(k), v) || v > 0xFFFF)
-                return false;
-            dst = static_cast<int>(v);
-            return true;
-        };
-        if (!field("vid_", parts.vendorId) && !field("pid_", parts.productId) &&
-            !field("mi_", parts.interfaceNumber) && !field("col", parts.collection))
-            return false;
-        amp = next;
-    }
-    return parts.vendorId >= 0 && parts.productId >= 0;
+    parts.vendorId = parsed->vendorId;
+    parts.productId = parsed->productId;
+    parts.interfaceNumber = parsed->interfaceNumber;
+    parts.collection = parsed->collection;
+    return true;
 }
 
 std::unique_ptr<HidTransport> HidrawBackend::Open(const std::string& path, const HidOpenMode& mode,

@@ -1,7 +1,7 @@
 // The simulator backend: interface paths of simulated keyboards, opened in process (a transport
 // waiting on the handle's signal and the cancel eventfd) or over a socketpair and the fd I/O
 // code.
-#include "device/hid/sim_backend.h"
+#include "sim/sim_backend.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -9,12 +9,12 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 #include "device/hid/fd_io.h"
-#include "device/hid/keyboard_descriptors.h"
+#include "device/hid/interface_path.h"
 #include "device/hid/report_descriptor.h"
+#include "sim/keyboard_descriptors.h"
 #include "sim/sim_socket_bridge.h"
 
 namespace vorlin {
@@ -129,14 +129,12 @@ std::vector<SimBackend::Interface> InterfacesOf(int slot, const SimModelInfo& in
         std::vector<SimEndpoint> node;
         for (const auto& c : parsed.collections) node.push_back(EndpointOf(c->caps));
         for (size_t c = 0; c < collections; ++c) {
-            char path[96];
-            int n =
-                std::snprintf(path, sizeof path, "%s%d&vid_%04x&pid_%04x&mi_%02x", kSimPathPrefix,
-                              slot, info.vendorId, info.productId, ki.interfaceNumber);
-            if (collections > 1) std::snprintf(path + n, sizeof path - n, "&col%02zx", c + 1);
-            result.push_back({path, EndpointOf(parsed.collections[c]->caps), ki.reportDescriptor,
-                              static_cast<int>(c + 1), InputReportIds(*parsed.collections[c]),
-                              node});
+            const InterfacePath path{kSimPathPrefix + std::to_string(slot), info.vendorId,
+                                     info.productId, ki.interfaceNumber,
+                                     collections > 1 ? static_cast<int>(c + 1) : 0};
+            result.push_back({path.Format(), EndpointOf(parsed.collections[c]->caps),
+                              ki.reportDescriptor, static_cast<int>(c + 1),
+                              InputReportIds(*parsed.collections[c]), node});
         }
     }
     return result;

@@ -1,7 +1,10 @@
 // Report descriptor bytes of the keyboard models.
-#include "device/hid/keyboard_descriptors.h"
+#include "sim/keyboard_descriptors.h"
 
 #include <algorithm>
+#include <iterator>
+
+#include "device/keyboard_models.h"
 
 namespace vorlin {
 namespace {
@@ -55,11 +58,15 @@ std::span<const uint8_t> ConsumerCollectionDescriptor() {
 }
 
 std::vector<KeyboardInterface> KeyboardModelInterfaces(uint16_t vendorId, uint16_t productId) {
-    if (vendorId == 0x320F && productId == 0x5000) return {{1, Join(kConsumer, kVendor)}};
-    if (vendorId == 0x0C45 && productId == 0x5004)
-        return {{1, {std::begin(kConsumer), std::end(kConsumer)}},
-                {2, {std::begin(kVendor), std::end(kVendor)}}};
-    return {};
+    const KeyboardModel* model = FindKeyboardModel(vendorId, productId);
+    if (!model) return {};
+    if (model->consumerInterface == model->vendorInterface)
+        return {{model->consumerInterface, Join(kConsumer, kVendor)}};
+    KeyboardInterface consumer{model->consumerInterface,
+                               {std::begin(kConsumer), std::end(kConsumer)}};
+    KeyboardInterface vendor{model->vendorInterface, {std::begin(kVendor), std::end(kVendor)}};
+    if (vendor.interfaceNumber < consumer.interfaceNumber) return {vendor, consumer};
+    return {consumer, vendor};
 }
 
 }  // namespace vorlin

@@ -6,11 +6,9 @@
 //     with the id byte (the command protocol's frames);
 //   consumer control, usage page 0x0C usage 1: input report id 3, one 16-bit consumer usage
 //     (0 when nothing is pressed), 3 bytes with the id byte.
-// Where they sit:
-//   0x320F/0x5000: one interface (1) with both: consumer control is collection 1, the vendor
-//     collection collection 2 ("...&mi_01&col01", "...&mi_01&col02").
-//   0x0C45/0x5004: two interfaces: 1 holds consumer control, 2 the vendor collection
-//     ("...&mi_01", "...&mi_02").
+// Which interface holds which is the model table's (device/keyboard_models.h): the 0x320F/0x5000
+// model has both on interface 1 ("...&mi_01&col01", "...&mi_01&col02"); the 0x0C45/0x5004 model
+// has consumer control on interface 1 and the vendor collection on 2 ("...&mi_01", "...&mi_02").
 #pragma once
 
 #include <cstdint>
@@ -32,7 +30,7 @@ struct KeyboardInterface {
     std::vector<uint8_t> reportDescriptor;
 };
 
-// The HID interfaces of a model, by interface number; empty for any other device.
+// The HID interfaces of a model of the table, by interface number; empty for any other device.
 std::vector<KeyboardInterface> KeyboardModelInterfaces(uint16_t vendorId, uint16_t productId);
 
 }  // namespace vorlin
