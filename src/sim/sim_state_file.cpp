@@ -3,7 +3,6 @@
 // key colours, key maps, factory map, macros), each a u32 length and its bytes.
 #include "sim/sim_state_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/file_read.h"
 
 namespace vorlin {
 namespace {
@@ -89,36 +89,27 @@ std::string WhySaveFailed(const std::string& path) {
     return "writing it failed";
 }
 
-// The whole file, opened without blocking (a FIFO must not hang the program) and only when it
-// is a regular file, read up to limit + 1 bytes so that a longer one is known to be too long.
+// The whole file through the one bounded reader (a FIFO never hangs the program, only a regular
+// file is read, a longer one is known to be too long), with the reasons this file's errors give.
 bool ReadStateBytes(const std::string& path, size_t limit, std::vector<uint8_t>& bytes,
                     std::string* why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return Reader::Fail(why, std::strerror(errno));
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (!ok) {
-        Reader::Fail(why, std::strerror(errno));
-    } else if (S_ISDIR(st.st_mode)) {
-        ok = Reader::Fail(why, "it is a folder");
-    } else if (!S_ISREG(st.st_mode)) {
-        ok = Reader::Fail(why, "it is not a regular file");
-    } else if (static_cast<uint64_t>(st.st_size) > limit) {
-        ok = Reader::Fail(why, "it is larger than any simulated keyboard state file");
+    const FileReadResult r = ReadFileBounded(path, limit, bytes);
+    switch (r.status) {
+        case FileReadStatus::Ok:
+            return true;
+        case FileReadStatus::Missing:
+            return Reader::Fail(why, std::strerror(r.error ? r.error : ENOENT));
+        case FileReadStatus::NotRegular:
+            return Reader::Fail(why,
+                                r.kind == S_IFDIR ? "it is a folder" : "it is not a regular file");
+        case FileReadStatus::TooLarge:
+            return Reader::Fail(why, "it is larger than any simulated keyboard state file");
+        case FileReadStatus::Unreadable:
+            return Reader::Fail(why, std::strerror(r.error));
+        case FileReadStatus::NoMemory:
+            return Reader::Fail(why, std::strerror(ENOMEM));
     }
-    bytes.clear();
-    uint8_t buf[8192];
-    while (ok && bytes.size() <= limit) {
-        const ssize_t n = ::read(fd, buf, sizeof buf);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) ok = Reader::Fail(why, std::strerror(errno));
-        if (n <= 0) break;
-        bytes.insert(bytes.end(), buf, buf + n);
-    }
-    ::close(fd);
-    if (ok && bytes.size() > limit)
-        ok = Reader::Fail(why, "it is larger than any simulated keyboard state file");
-    return ok;
+    return Reader::Fail(why, "it cannot be read");
 }
 
 }  // namespace
