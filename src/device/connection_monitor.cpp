@@ -79,7 +79,7 @@ void OnConnectionChanged(MonitorContext& ctx, int connected) {
             ctx.prompter.Ask(kDefaultMatrixPrompt, PromptButtons::Ok);
         }
         uint8_t block[kStateBlockSize];
-        if (ReadState(ctx.link, block) == kDone) state.macroCapacity.store(128u * block[11]);
+        if (ReadState(ctx.link, block) == kDone) state.macroCapacity.store(StateMacroCapacity(block));
         ctx.sink.SendReloadProfile();
         ctx.sink.SetTrayIcon(kTrayIconConnected);
         state.currentTrayIcon.store(kTrayIconConnected);

@@ -39,15 +39,15 @@ int GetActiveProfile(StoreContext& ctx) {
     if (cached != -1) return cached;
     uint8_t block[kStateBlockSize] = {};
     if (ReadState(ctx.link, block) != kDone) return -1;
-    ctx.connection.activeProfileCache = block[10];
-    return block[10];
+    ctx.connection.activeProfileCache = block[kStateActiveProfile];
+    return block[kStateActiveProfile];
 }
 
 void SetActiveProfile(StoreContext& ctx, int p) {
     if (p < 0) return;
     uint8_t block[kStateBlockSize] = {};
     if (ReadState(ctx.link, block) != kDone) return;
-    block[10] = static_cast<uint8_t>(p);
+    block[kStateActiveProfile] = static_cast<uint8_t>(p);
     ctx.connection.activeProfileCache = WriteState(ctx.link, block) == kDone ? p : -1;
 }
 
