@@ -200,7 +200,7 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
         ConnectOutcome c = ConnectOnce(*s.monitorContext);
         if (c.found) {
             foundPath = s.link->device.path();
-            uint8_t block[44] = {};
+            uint8_t block[kStateBlockSize] = {};
             answered = ReadState(*s.link, block) == kDone;
         }
         DisconnectOnce(*s.link);

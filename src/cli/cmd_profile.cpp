@@ -20,7 +20,7 @@ int RunProfile(CliSession& s, const ProfileOptions& o) {
     if (const int r = ReadDeviceState(*s.link, block); r != kDone)
         return s.FailDevice("reading the active profile", r);
     if (o.profile >= 0 && o.profile != block.activeProfile()) {
-        block.bytes[kStateProfileByte] = static_cast<uint8_t>(o.profile);
+        block.bytes[kStateActiveProfile] = static_cast<uint8_t>(o.profile);
         if (const int r = WriteState(*s.link, block.bytes.data()); r != kDone)
             return s.FailDevice("switching to profile " + std::to_string(o.profile), r);
         s.state.activeProfileCache.store(o.profile);

@@ -8,11 +8,12 @@
 
 #include "device/keyboard_open.h"
 #include "device/protocol.h"
+#include "platform/text_key_names.h"
 
 namespace vorlin {
 namespace {
 
-constexpr char kDefaultMatrixPrompt[] = "MAIN_DEFAULT_MATRIX_PROMPT";
+constexpr auto& kDefaultMatrixPrompt = kTextMainDefaultMatrixPrompt;
 
 bool IsCollection(const CHidDevice& device, uint16_t usagePage, uint16_t usage) {
     return FindKeyboardModel(device.attributes().vendorId, device.attributes().productId) &&
@@ -79,7 +80,8 @@ void OnConnectionChanged(MonitorContext& ctx, int connected) {
             ctx.prompter.Ask(kDefaultMatrixPrompt, PromptButtons::Ok);
         }
         uint8_t block[kStateBlockSize];
-        if (ReadState(ctx.link, block) == kDone) state.macroCapacity.store(128u * block[11]);
+        if (ReadState(ctx.link, block) == kDone)
+            state.macroCapacity.store(StateMacroCapacity(block));
         ctx.sink.SendReloadProfile();
         ctx.sink.SetTrayIcon(kTrayIconConnected);
         state.currentTrayIcon.store(kTrayIconConnected);

@@ -45,11 +45,18 @@ void DiscardStaleReplies(DeviceLink& link) {
         Trace(link, FrameTrace::Event::Discarded, stale, n);
 }
 
+// Do the reply's length and offset bytes repeat the request's?
+bool SamePosition(const uint8_t* frame, const uint8_t* reply) {
+    using namespace framebyte;
+    return std::memcmp(reply + kLength, frame + kLength, kOffsetHigh + 1 - kLength) == 0;
+}
+
 // Does the reply answer this request, as far as the keyboard repeats its requests?
 bool Answers(const uint8_t* frame, const uint8_t* reply, size_t got, int echo) {
-    if ((echo & kEchoCommand) && (got < 4 || reply[3] != frame[3])) return false;
-    if ((echo & kEchoPosition) && (got < 7 || std::memcmp(reply + 4, frame + 4, 3) != 0))
+    using namespace framebyte;
+    if ((echo & kEchoCommand) && (got <= kCommand || reply[kCommand] != frame[kCommand]))
         return false;
+    if ((echo & kEchoPosition) && (got <= kOffsetHigh || !SamePosition(frame, reply))) return false;
     return true;
 }
 
@@ -68,27 +75,24 @@ bool ReadAnswer(DeviceLink& link, const uint8_t* frame, int echo, uint8_t* reply
 }
 
 void StampChecksum(uint8_t* frame) {
-    uint16_t sum = FrameChecksum(frame);
-    frame[1] = static_cast<uint8_t>(sum);
-    frame[2] = static_cast<uint8_t>(sum >> 8);
+    PutStoredChecksum(frame, FrameChecksum(frame));
 }
 
 void PutHeader(uint8_t* frame, uint8_t code, size_t length, unsigned offset) {
-    frame[0] = kReportId;
-    frame[3] = code;
-    frame[4] = static_cast<uint8_t>(length);
-    frame[5] = static_cast<uint8_t>(offset);
-    frame[6] = static_cast<uint8_t>(offset >> 8);
-    frame[7] = 0;
+    frame[framebyte::kId] = kReportId;
+    frame[framebyte::kCommand] = code;
+    frame[framebyte::kLength] = static_cast<uint8_t>(length);
+    PutFrameOffset(frame, offset);
+    frame[framebyte::kStatus] = 0;
 }
 
 int MapStatus(const uint8_t* reply) {
-    if (reply[7] == 255) return kRefused255;
-    if (reply[7] == 254) return kRefused254;
+    if (reply[framebyte::kStatus] == kStatusRefused255) return kRefused255;
+    if (reply[framebyte::kStatus] == kStatusRefused254) return kRefused254;
     return kDone;
 }
 
-// One frame, one exchange. replyData receives replyDataLength bytes from reply byte 8 on 1.
+// One frame, one exchange. replyData receives replyDataLength bytes of the reply's payload on 1.
 int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
                 const uint8_t* payload, size_t payloadLength, uint8_t* replyData,
                 size_t replyDataLength, bool pauseFirst = false) {
@@ -96,7 +100,7 @@ int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
     if (!link.ready.load()) return kFailed;
     uint8_t frame[kFrameSize] = {};
     PutHeader(frame, code, length, offset);
-    if (payloadLength > 0) std::memcpy(frame + 8, payload, payloadLength);
+    if (payloadLength > 0) std::memcpy(frame + framebyte::kPayload, payload, payloadLength);
     StampChecksum(frame);
     if (pauseFirst) std::this_thread::sleep_for(kEndPause);
 
@@ -105,7 +109,8 @@ int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
     int result = Transact(link, frame, sizeof frame, reply, sizeof reply, &got);
     if (result != kDone) return result;
     result = MapStatus(reply);
-    if (result == kDone && replyDataLength > 0) std::memcpy(replyData, reply + 8, replyDataLength);
+    if (result == kDone && replyDataLength > 0)
+        std::memcpy(replyData, reply + framebyte::kPayload, replyDataLength);
     return result;
 }
 
@@ -122,17 +127,16 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
     if (!link.ready.load()) return kFailed;
 
     uint8_t frame[kFrameSize] = {};
-    frame[0] = kReportId;
-    frame[3] = code;
+    frame[framebyte::kId] = kReportId;
+    frame[framebyte::kCommand] = code;
     for (unsigned position = 0; position < total; position += kFramePayload) {
         if (sizeKind == Size::KeyMap && link.keyMapSize.load() != total) return kFailed;
         size_t chunk = position + kFramePayload < total ? kFramePayload : total - position;
         unsigned offset = base + position;
-        frame[4] = static_cast<uint8_t>(chunk);
-        frame[5] = static_cast<uint8_t>(offset);
-        frame[6] = static_cast<uint8_t>(offset >> 8);
+        frame[framebyte::kLength] = static_cast<uint8_t>(chunk);
+        PutFrameOffset(frame, offset);
         // Payload bytes past the chunk keep what the previous chunk left there.
-        if (out) std::memcpy(frame + 8, out + position, chunk);
+        if (out) std::memcpy(frame + framebyte::kPayload, out + position, chunk);
         StampChecksum(frame);
 
         uint8_t reply[kFrameSize] = {};
@@ -141,7 +145,7 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
         if (result != kDone) return result;
         result = MapStatus(reply);
         if (result != kDone) return result;
-        if (in) std::memcpy(in + position, reply + 8, chunk);
+        if (in) std::memcpy(in + position, reply + framebyte::kPayload, chunk);
     }
     return kDone;
 }
@@ -170,7 +174,7 @@ int KeyColourOffset(int firstKey, int profile) {
 
 uint16_t FrameChecksum(const uint8_t* frame) {
     unsigned sum = 0;
-    for (size_t i = 3; i < kFrameSize; ++i) sum += frame[i];
+    for (size_t i = framebyte::kChecksumFirst; i < kFrameSize; ++i) sum += frame[i];
     return static_cast<uint16_t>(sum);
 }
 
@@ -237,9 +241,9 @@ int LearnReplyEcho(DeviceLink& link) {
     if (!answered) return -1;
     Trace(link, FrameTrace::Event::Read, reply, got);
     int echo = 0;
-    if (got >= 4 && reply[3] == frame[3]) {
+    if (got > framebyte::kCommand && reply[framebyte::kCommand] == frame[framebyte::kCommand]) {
         echo |= kEchoCommand;
-        if (got >= 7 && std::memcmp(reply + 4, frame + 4, 3) == 0) echo |= kEchoPosition;
+        if (got > framebyte::kOffsetHigh && SamePosition(frame, reply)) echo |= kEchoPosition;
     }
     link.replyEcho.store(echo);
     return echo;
@@ -342,9 +346,9 @@ int WriteKeyColours(DeviceLink& link, const uint8_t* data, int length, int first
 
 int EnterBootMode(DeviceLink& link) {
     uint8_t frame[kFrameSize] = {};
-    frame[0] = kReportId;
-    frame[3] = CMD_ENTER_BOOT;
-    frame[4] = CMD_ENTER_BOOT;
+    frame[framebyte::kId] = kReportId;
+    frame[framebyte::kCommand] = CMD_ENTER_BOOT;
+    frame[framebyte::kLength] = CMD_ENTER_BOOT;
     return SendOnly(link, frame, sizeof frame);
 }
 

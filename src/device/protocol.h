@@ -7,13 +7,9 @@
 #include <cstdint>
 
 #include "device/device_link.h"
+#include "device/frame_layout.h"
 
 namespace vorlin {
-
-constexpr size_t kFrameSize = 64;
-constexpr size_t kFramePayload = 56;
-constexpr uint8_t kReportId = 4;
-constexpr size_t kStateBlockSize = 44;
 
 enum ProtocolResult : int {
     kDone = 1,
@@ -22,27 +18,6 @@ enum ProtocolResult : int {
     kRefused255 = -102,
     kRefused254 = -103,
     kBadProfile = -201,
-};
-
-enum CommandCode : uint8_t {
-    CMD_CONFIG_BEGIN = 1,
-    CMD_CONFIG_END = 2,
-    CMD_READ_STATE = 3,
-    CMD_WRITE_STATE = 4,
-    CMD_READ_LIGHTING = 5,
-    CMD_WRITE_LIGHTING = 6,
-    CMD_READ_KEYMAP = 7,
-    CMD_WRITE_KEYMAP = 8,
-    CMD_READ_MACROS = 9,
-    CMD_WRITE_MACROS = 10,
-    CMD_11 = 11,
-    CMD_12 = 12,
-    CMD_TEST = 13,
-    CMD_14 = 14,
-    CMD_READ_DEFAULT_KEYMAP = 15,
-    CMD_READ_KEY_COLOURS = 16,
-    CMD_WRITE_KEY_COLOURS = 17,
-    CMD_ENTER_BOOT = 0xEE,
 };
 
 // Bits of DeviceLink::replyEcho: replies repeat the command (byte 3), and the length and

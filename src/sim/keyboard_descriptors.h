@@ -15,11 +15,13 @@
 #include <span>
 #include <vector>
 
+#include "device/frame_layout.h"
+
 namespace vorlin {
 
-constexpr uint8_t kVendorReportId = 4;
+constexpr uint8_t kVendorReportId = kReportId;
 constexpr uint8_t kConsumerReportId = 3;
-constexpr size_t kVendorReportBytes = 64;
+constexpr size_t kVendorReportBytes = kFrameSize;
 constexpr size_t kConsumerReportBytes = 3;
 
 std::span<const uint8_t> VendorCollectionDescriptor();

@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
+#include "device/frame_layout.h"
+
 namespace vorlin {
 namespace {
 
-constexpr size_t kPayload = 56;
-constexpr uint8_t kReportId = 4;
-
+// The keyboard sums the frame itself rather than trusting the host's arithmetic.
 uint16_t SumBytes3To63(const uint8_t* frame) {
     unsigned sum = 0;
-    for (size_t i = 3; i < kSimReportSize; ++i) sum += frame[i];
+    for (size_t i = framebyte::kChecksumFirst; i < kSimReportSize; ++i) sum += frame[i];
     return static_cast<uint16_t>(sum);
 }
 
@@ -48,48 +48,50 @@ bool InsideOnePage(size_t offset, size_t length) {
 uint8_t Execute(SimMemory& m, uint8_t command, size_t length, size_t offset, const uint8_t* payload,
                 uint8_t* data) {
     const SimModelInfo& info = m.info();
-    const bool simple = command == 1 || command == 2 || (command >= 11 && command <= 14);
+    const bool simple = command == CMD_CONFIG_BEGIN || command == CMD_CONFIG_END ||
+                        (command >= CMD_11 && command <= CMD_14);
     if (simple) return length == 0 && offset == 0 ? kSimStatusOk : kSimStatusBadFrame;
     if (length == 0) return kSimStatusBadFrame;
 
     switch (command) {
-        case 3:  // read state
-            if (length != kSimStateSize || offset != 0) return kSimStatusBadFrame;
-            std::memcpy(data, m.state.data(), kSimStateSize);
+        case CMD_READ_STATE:
+            if (length != kStateBlockSize || offset != 0) return kSimStatusBadFrame;
+            std::memcpy(data, m.state.data(), kStateBlockSize);
             return kSimStatusOk;
-        case 4: {  // write state: capacity and offered modes are the keyboard's own facts
-            if (length != kSimStateSize || offset != 0) return kSimStatusBadFrame;
+        case CMD_WRITE_STATE: {  // capacity and offered modes are the keyboard's own facts
+            if (length != kStateBlockSize || offset != 0) return kSimStatusBadFrame;
             if (payload[kStateActiveProfile] > 2) return kSimStatusBadAddress;
             std::memcpy(m.state.data(), payload, kStateMacroUnits);
             return kSimStatusOk;
         }
-        case 5:
+        case CMD_READ_LIGHTING:
             return ReadWindow({m.lighting.data(), m.lighting.size(), 0}, offset, length, data);
-        case 6:
+        case CMD_WRITE_LIGHTING:
             return WriteWindow({m.lighting.data(), 0, m.lighting.size()}, offset, length, payload);
-        case 7:
-        case 8: {
+        case CMD_READ_KEYMAP:
+        case CMD_WRITE_KEYMAP: {
             Window w{m.keyMaps.data(), 3 * size_t{info.keyMapSize}, 3 * size_t{info.keyMapSize}};
             if (offset + length > w.size) return kSimStatusBadAddress;
-            return command == 7 ? ReadWindow(w, offset, length, data)
-                                : WriteWindow(w, offset, length, payload);
+            return command == CMD_READ_KEYMAP ? ReadWindow(w, offset, length, data)
+                                              : WriteWindow(w, offset, length, payload);
         }
-        case 9: {  // the whole address space reads; beyond the granted capacity it is zeros
+        case CMD_READ_MACROS: {  // the whole address space reads; beyond the granted capacity it is
+                                 // zeros
             size_t capacity = m.macroCapacity();
             if (offset < capacity)
                 std::memcpy(data, m.macros.data() + offset, std::min(length, capacity - offset));
             return kSimStatusOk;
         }
-        case 10:
+        case CMD_WRITE_MACROS:
             return WriteWindow({m.macros.data(), 0, m.macroCapacity()}, offset, length, payload);
-        case 15:
+        case CMD_READ_DEFAULT_KEYMAP:
             if (offset + length > info.keyMapSize) return kSimStatusBadAddress;
             std::memcpy(data, m.factoryMap.data() + offset, length);
             return kSimStatusOk;
-        case 16:
-        case 17:
+        case CMD_READ_KEY_COLOURS:
+        case CMD_WRITE_KEY_COLOURS:
             if (!InsideOnePage(offset, length)) return kSimStatusBadAddress;
-            if (command == 16)
+            if (command == CMD_READ_KEY_COLOURS)
                 std::memcpy(data, m.keyColours.data() + offset, length);
             else
                 std::memcpy(m.keyColours.data() + offset, payload, length);
@@ -102,21 +104,20 @@ uint8_t Execute(SimMemory& m, uint8_t command, size_t length, size_t offset, con
 }  // namespace
 
 void StampFrameChecksum(uint8_t* frame64) {
-    uint16_t sum = SumBytes3To63(frame64);
-    frame64[1] = static_cast<uint8_t>(sum);
-    frame64[2] = static_cast<uint8_t>(sum >> 8);
+    PutStoredChecksum(frame64, SumBytes3To63(frame64));
 }
 
 SimFrameResult HandleSimFrame(SimMemory& memory, const uint8_t* request, size_t length,
                               uint8_t* reply64) {
+    using namespace framebyte;
     SimFrameResult result;
     std::memset(reply64, 0, kSimReportSize);
-    reply64[0] = kReportId;
-    if (length >= 4) result.command = request[3];
+    reply64[kId] = kReportId;
+    if (length > kCommand) result.command = request[kCommand];
 
     // The boot-loader request carries no checksum and gets no answer.
-    if (length == kSimReportSize && request[0] == kReportId && request[3] == 0xEE &&
-        request[4] == 0xEE) {
+    if (length == kSimReportSize && request[kId] == kReportId &&
+        request[kCommand] == CMD_ENTER_BOOT && request[kLength] == CMD_ENTER_BOOT) {
         result.enterBoot = true;
         return result;
     }
@@ -124,19 +125,20 @@ SimFrameResult HandleSimFrame(SimMemory& memory, const uint8_t* request, size_t 
     result.replied = true;
     uint8_t status = kSimStatusBadFrame;
     if (length == kSimReportSize) {
-        std::memcpy(reply64 + 3, request + 3, 4);  // echo command, length and offset
-        const uint8_t checksum[2] = {request[1], request[2]};
-        uint16_t sent = static_cast<uint16_t>(checksum[0] | checksum[1] << 8);
-        size_t dataLength = request[4];
-        size_t offset = static_cast<size_t>(request[5] | request[6] << 8);
-        if (request[0] == kReportId && sent == SumBytes3To63(request) && request[7] == 0 &&
-            dataLength <= kPayload)
-            status = Execute(memory, request[3], dataLength, offset, request + 8, reply64 + 8);
-    } else if (length >= 4) {
-        reply64[3] = request[3];
+        // Echo command, length and offset.
+        std::memcpy(reply64 + kCommand, request + kCommand, kOffsetHigh + 1 - kCommand);
+        const uint16_t sent = StoredChecksum(request);
+        const size_t dataLength = request[kLength];
+        const size_t offset = FrameOffset(request);
+        if (request[kId] == kReportId && sent == SumBytes3To63(request) && request[kStatus] == 0 &&
+            dataLength <= kFramePayload)
+            status = Execute(memory, request[kCommand], dataLength, offset, request + kPayload,
+                             reply64 + kPayload);
+    } else if (length > kCommand) {
+        reply64[kCommand] = request[kCommand];
     }
-    if (status != kSimStatusOk) std::memset(reply64 + 8, 0, kPayload);
-    reply64[7] = status;
+    if (status != kSimStatusOk) std::memset(reply64 + kPayload, 0, kFramePayload);
+    reply64[kStatus] = status;
     result.status = status;
     StampFrameChecksum(reply64);
     return result;

@@ -5,11 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "device/frame_layout.h"
 #include "sim/sim_memory.h"
 
 namespace vorlin {
 
-constexpr size_t kSimReportSize = 64;
+constexpr size_t kSimReportSize = kFrameSize;  // every report of the vendor collection
 
 // Reply status byte values.
 constexpr uint8_t kSimStatusOk = 0;

@@ -156,13 +156,16 @@ bool SimKeyboard::HandleWrite(SimPort& port, const uint8_t* report, size_t lengt
     }
 
     uint8_t reply[kSimReportSize];
-    uint8_t refusal = length >= 4 ? refusals_[report[3]] : 0;
+    using namespace framebyte;
+    uint8_t refusal = length > kCommand ? refusals_[report[kCommand]] : 0;
     SimFrameResult result;
-    if (refusal != 0 && !(length >= 5 && report[3] == 0xEE && report[4] == 0xEE)) {
+    if (refusal != 0 && !(length > kLength && report[kCommand] == CMD_ENTER_BOOT &&
+                          report[kLength] == CMD_ENTER_BOOT)) {
         std::memset(reply, 0, sizeof reply);
-        reply[0] = report[0];
-        std::memcpy(reply + 3, report + 3, std::min<size_t>(length, 7) - 3);
-        reply[7] = refusal;
+        reply[kId] = report[kId];
+        std::memcpy(reply + kCommand, report + kCommand,
+                    std::min<size_t>(length, kOffsetHigh + 1) - kCommand);
+        reply[kStatus] = refusal;
         StampFrameChecksum(reply);
         result.replied = true;
     } else {
@@ -229,7 +232,8 @@ void SimKeyboard::SwitchProfileOnKeyboard(int profile) {
 
 void SimKeyboard::StepBrightnessOnKeyboard() {
     std::lock_guard<std::mutex> guard(lock_);
-    uint8_t& brightness = memory_.lighting[memory_.state[kStateActiveProfile] * 42 + 1];
+    uint8_t& brightness =
+        memory_.lighting[memory_.state[kStateActiveProfile] * kLightingRecordSize + 1];
     brightness = static_cast<uint8_t>((brightness + 1) % 6);
     PushConsumerLocked(0x0401);
 }

@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdio>
-#include <iterator>
 #include <span>
 
 #include "keys/factory_key_map.h"
@@ -14,12 +13,6 @@ namespace {
 
 // Where the 128-key model keeps G1..G9: positions the standard layout leaves empty.
 constexpr int kGKeyPositions[9] = {6, 7, 14, 15, 22, 23, 30, 31, 126};
-
-// Mode 1, brightness 5, speed 3, direction 0, multicolour, red; ripple and ribbon white.
-constexpr uint8_t kDefaultLightingRecord[35] = {
-    0x01, 0x05, 0x03, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x08, 0xFF, 0xFF, 0xFF,
-    0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00,
-    0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
 
 }  // namespace
 
@@ -71,8 +64,8 @@ SimMemory FactoryMemory(SimModel model) {
     for (uint8_t mode = 1; mode <= 18; ++mode) m.state[kStateModes + slot++] = mode;
     if (info.offersUserColours) m.state[kStateModes + slot++] = 20;
     for (int p = 0; p < 3; ++p)
-        std::copy(std::begin(kDefaultLightingRecord), std::end(kDefaultLightingRecord),
-                  m.lighting.begin() + p * 42);
+        std::copy(kDefaultLightingRecord.begin(), kDefaultLightingRecord.end(),
+                  m.lighting.begin() + p * kLightingRecordSize);
     for (size_t i = 0; i < kSimKeyColourSize; i += 3) m.keyColours[i] = 0xFF;  // all red
     m.factoryMap = SimFactoryKeyMap(model);
     for (int p = 0; p < 3; ++p)

@@ -8,7 +8,9 @@
 #include <optional>
 #include <string>
 
+#include "device/frame_layout.h"
 #include "device/keyboard_models.h"
+#include "device/lighting_area.h"
 
 namespace vorlin {
 
@@ -24,21 +26,15 @@ std::optional<SimModel> ModelByIds(uint16_t vendorId, uint16_t productId);
 // "0c45:5004" / "320f:5000" (also the short names "5004" / "5000").
 std::optional<SimModel> ParseModelName(const std::string& name);
 
-constexpr size_t kSimStateSize = 44;
-constexpr size_t kSimLightingSize = 126;  // three 42-byte records
+constexpr size_t kSimLightingSize = 3 * kLightingRecordSize;
 constexpr size_t kSimKeyColourPage = 512;
 constexpr size_t kSimKeyColourSize = 3 * kSimKeyColourPage;
 constexpr size_t kSimKeyMapSpace = 3 * 512;   // three maps at profile * keyMapSize
 constexpr size_t kSimMacroSpace = 255 * 128;  // the most a capacity byte can grant
 
-// State block bytes the keyboard fills in itself.
-constexpr size_t kStateActiveProfile = 10;
-constexpr size_t kStateMacroUnits = 11;
-constexpr size_t kStateModes = 12;  // 32 slots
-
 struct SimMemory {
     SimModel model = SimModel::k320F_5000;
-    std::array<uint8_t, kSimStateSize> state{};
+    std::array<uint8_t, kStateBlockSize> state{};
     std::array<uint8_t, kSimLightingSize> lighting{};
     std::array<uint8_t, kSimKeyColourSize> keyColours{};
     std::array<uint8_t, kSimKeyMapSpace> keyMaps{};
@@ -46,7 +42,7 @@ struct SimMemory {
     std::array<uint8_t, kSimMacroSpace> macros{};
 
     const SimModelInfo& info() const { return ModelInfo(model); }
-    unsigned macroCapacity() const { return state[kStateMacroUnits] * 128u; }
+    unsigned macroCapacity() const { return StateMacroCapacity(state.data()); }
     bool operator==(const SimMemory&) const = default;
 };
 

@@ -11,7 +11,7 @@
 namespace vorlin {
 
 // The largest state file there can be: header, six block lengths, every block whole.
-constexpr size_t kSimStateFileLargest = 12 + 6 * 4 + kSimStateSize + kSimLightingSize +
+constexpr size_t kSimStateFileLargest = 12 + 6 * 4 + kStateBlockSize + kSimLightingSize +
                                         kSimKeyColourSize + kSimKeyMapSpace + 512 + kSimMacroSpace;
 
 // The memory in a state file's bytes; on failure *error says why and memory is left untouched.

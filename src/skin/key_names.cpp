@@ -4,6 +4,7 @@
 #include "keys/key_codes.h"
 #include "keys/key_table.h"
 #include "platform/text_format.h"
+#include "platform/text_key_names.h"
 #include "platform/utf.h"
 #include "skin/language.h"
 
@@ -13,7 +14,7 @@ std::string KeyName(const AppPaths& paths, int languageIndex, KeyCode code) {
     const KeyRow& row = KeyRowAt(KeyIndexOf(code));
     std::string text;
     if (row.nameKey[0] != '\0') text = LookupText(paths, row.nameKey, languageIndex);
-    if (text.empty()) text = FormatInt(LookupText(paths, "UNKNOWN_KEY", languageIndex), code);
+    if (text.empty()) text = FormatInt(LookupText(paths, kTextUnknownKey, languageIndex), code);
     return text;
 }
 

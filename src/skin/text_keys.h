@@ -1,10 +1,13 @@
 // Every language key the application's windows and messages use, besides the key names of the
-// key table and the choice lists (those live with their tables). The language files must hold
-// all of them; a test checks that.
+// key table and the choice lists (those live with their tables), as lists built from the named
+// keys of platform/text_key_names.h. The language files must hold all of them; a test checks
+// that.
 #pragma once
 
 #include <span>
 #include <string_view>
+
+#include "platform/text_key_names.h"
 
 namespace vorlin {
 

@@ -10,6 +10,7 @@
 #include "device/protocol.h"
 #include "platform/atomic_file.h"
 #include "platform/le_bytes.h"
+#include "platform/text_key_names.h"
 #include "platform/utf.h"
 #include "skin/language.h"
 #include "store/macro_area.h"
@@ -39,15 +40,15 @@ int GetActiveProfile(StoreContext& ctx) {
     if (cached != -1) return cached;
     uint8_t block[kStateBlockSize] = {};
     if (ReadState(ctx.link, block) != kDone) return -1;
-    ctx.connection.activeProfileCache = block[10];
-    return block[10];
+    ctx.connection.activeProfileCache = block[kStateActiveProfile];
+    return block[kStateActiveProfile];
 }
 
 void SetActiveProfile(StoreContext& ctx, int p) {
     if (p < 0) return;
     uint8_t block[kStateBlockSize] = {};
     if (ReadState(ctx.link, block) != kDone) return;
-    block[10] = static_cast<uint8_t>(p);
+    block[kStateActiveProfile] = static_cast<uint8_t>(p);
     ctx.connection.activeProfileCache = WriteState(ctx.link, block) == kDone ? p : -1;
 }
 
@@ -73,7 +74,7 @@ int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes) {
                 if (ReadMacroArea(ctx.link, area.data(), total) != kDone) return 0;
             }
             const std::u16string prefix =
-                Utf8ToUtf16(LookupText(ctx.paths, "MACRO_NEW_PREFIX", ctx.languageIndex));
+                Utf8ToUtf16(LookupText(ctx.paths, kTextMacroNewPrefix, ctx.languageIndex));
             DecodeMacroArea(area, macros, prefix);
         }
     } catch (const std::bad_alloc&) {
@@ -137,7 +138,7 @@ int ApplyToDevice(StoreContext& ctx, bool allProfiles) {
     const MacroAreaSizes sizes = MacroAreaSize(ctx.apply);
     const unsigned capacity = ctx.connection.macroCapacity.load();
     if (capacity < sizes.bare || sizes.bare > kMacroAreaMaxSize) {
-        ctx.prompter.Ask("EXTRA_MACRO_TOO_LONG", PromptButtons::Ok);
+        ctx.prompter.Ask(kTextExtraMacroTooLong, PromptButtons::Ok);
         return 0;
     }
     const bool withNames = capacity >= sizes.full && sizes.full <= kMacroAreaMaxSize;
@@ -176,7 +177,7 @@ int ApplyToDevice(StoreContext& ctx, bool allProfiles) {
     }
     ok = ConfigEnd(ctx.link) == kDone && ok;
 
-    if (!withNames) ctx.prompter.Ask("EXTRA_PROFILE_SPACE_TIGHT", PromptButtons::Ok);
+    if (!withNames) ctx.prompter.Ask(kTextExtraProfileSpaceTight, PromptButtons::Ok);
     if (!ok) return 0;
     ctx.writeAllProfiles = 0;
     return 1;

@@ -6,7 +6,7 @@
 namespace vorlin {
 
 void DeviceStateBlock::ClearOfferedModes() {
-    std::fill(bytes.begin() + kStateModesByte, bytes.end(), 0);
+    std::fill(bytes.begin() + kStateModes, bytes.end(), 0);
 }
 
 int ReadDeviceState(DeviceLink& link, DeviceStateBlock& block) {

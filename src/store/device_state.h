@@ -7,24 +7,20 @@
 #include <span>
 
 #include "device/device_link.h"
+#include "device/frame_layout.h"
 #include "device/protocol.h"
 
 namespace vorlin {
 
-constexpr int kOfferedModeSlots = 32;
-constexpr int kStateProfileByte = 10;
-constexpr int kStateMacroByte = 11;
-constexpr int kStateModesByte = 12;
-
 struct DeviceStateBlock {
-    // Bytes 0..9 mean nothing to us and go back to the keyboard unchanged.
+    // Laid out as frame_layout.h says; bytes 0..9 go back to the keyboard unchanged.
     std::array<uint8_t, kStateBlockSize> bytes{};
 
-    int activeProfile() const { return bytes[kStateProfileByte]; }
-    unsigned macroCapacity() const { return bytes[kStateMacroByte]; }
+    int activeProfile() const { return bytes[kStateActiveProfile]; }
+    unsigned macroCapacity() const { return bytes[kStateMacroUnits]; }  // in 128-byte units
     // Each non-zero byte is a mode number; zero marks an empty slot.
     std::span<const uint8_t, kOfferedModeSlots> offeredModes() const {
-        return std::span<const uint8_t, kOfferedModeSlots>(bytes.data() + kStateModesByte,
+        return std::span<const uint8_t, kOfferedModeSlots>(bytes.data() + kStateModes,
                                                            kOfferedModeSlots);
     }
     void ClearOfferedModes();

@@ -38,7 +38,7 @@ int Load(LightingModel& model, LightingContext& ctx, bool withUserModes) {
     DeviceStateBlock state;
     if (ReadDeviceState(ctx.link, state) != kDone) return -1;
     std::copy(state.offeredModes().begin(), state.offeredModes().end(), model.modeList.begin());
-    for (int slot = 0; slot < kOfferedModeSlots; ++slot) {
+    for (size_t slot = 0; slot < kOfferedModeSlots; ++slot) {
         if (model.modeList[slot] == 0) continue;
         int position = int(model.modeIndexTable.size());
         model.modeIndexTable.push_back({position, model.modeList[slot]});

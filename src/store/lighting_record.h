@@ -1,16 +1,20 @@
-// The keyboard's lighting area: one 42-byte record per hardware profile, the meaning of its
-// fields, and the record the default reset writes.
+// The keyboard's lighting area: what each field of a profile's record means and where it lies
+// in the area. The record size and the default record are in device/lighting_area.h, shared
+// with the simulated keyboard.
 #pragma once
 
 #include <array>
 #include <cstdint>
 
+#include "device/frame_layout.h"
+#include "device/lighting_area.h"
+
 namespace vorlin {
 
 constexpr int kHardwareProfiles = 3;
-constexpr int kLightingRecordSize = 42;
 constexpr int kLightingAreaSize = kHardwareProfiles * kLightingRecordSize;  // 126
-constexpr int kLightingReadLength = 56;  // each record is read with a full payload
+// Each record is read with a full payload.
+constexpr int kLightingReadLength = static_cast<int>(kFramePayload);
 
 // Field offsets within a record.
 namespace lightfield {
@@ -44,13 +48,5 @@ using LightingArea = std::array<LightingRecord, kHardwareProfiles>;
 constexpr int LightingOffset(int profile, int field) {
     return profile * kLightingRecordSize + field;
 }
-
-// Mode 1, brightness 5, speed 3, direction 0, multicolour on, red, report-rate byte 0xFF,
-// ripple and ribbon white with their multicolour flags off. Bytes 35..41 are not written.
-constexpr int kDefaultLightingRecordSize = 35;
-inline constexpr std::array<uint8_t, kDefaultLightingRecordSize> kDefaultLightingRecord = {
-    0x01, 0x05, 0x03, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x08, 0xFF, 0xFF, 0xFF,
-    0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00,
-    0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
 
 }  // namespace vorlin

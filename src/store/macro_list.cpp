@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/settings.h"
+#include "platform/text_key_names.h"
 #include "skin/language.h"
 
 namespace vorlin {
@@ -47,7 +48,7 @@ bool MacroInUse(ConfigStore& work, const MacroRecord& record, int& writeAllProfi
     }
     if (!used) return true;
     writeAllProfiles = 1;
-    return prompter.Ask("MACRO_DELETE_CONFIRM_OF_KEYS", PromptButtons::YesNoDefaultNo);
+    return prompter.Ask(kTextMacroDeleteConfirmOfKeys, PromptButtons::YesNoDefaultNo);
 }
 
 int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreUi& ui) {
@@ -97,12 +98,12 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
 }
 
 int ReadRecordDelaySetting(const AppPaths& paths, int languageIndex) {
-    const std::string name = LookupText(paths, "MACRO_ACTION_RECORD_DELAY", languageIndex);
+    const std::string name = LookupText(paths, kTextMacroActionRecordDelay, languageIndex);
     return SettingsReadString(paths, "PROFILES", name, "0") == "1" ? 1 : 0;
 }
 
 bool WriteRecordDelaySetting(const AppPaths& paths, int languageIndex, int value) {
-    const std::string name = LookupText(paths, "MACRO_ACTION_RECORD_DELAY", languageIndex);
+    const std::string name = LookupText(paths, kTextMacroActionRecordDelay, languageIndex);
     return SettingsWriteString(paths, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
 }
 

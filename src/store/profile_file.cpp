@@ -12,6 +12,7 @@
 #include "platform/atomic_file.h"
 #include "platform/ini_file.h"
 #include "platform/le_bytes.h"
+#include "platform/text_key_names.h"
 #include "store/config_device.h"
 
 namespace vorlin {
@@ -210,7 +211,7 @@ int ValidateImageBytes(std::span<const uint8_t> bytes, const fs::path& path, Pro
         case ImageFileFault::TooShort:
             return 0;
         default:
-            prompter.Ask("PROFILE_FORMAT_ERROR", PromptButtons::Ok, path.string());
+            prompter.Ask(kTextProfileFormatError, PromptButtons::Ok, path.string());
             return 0;
     }
 }

@@ -1,9 +1,12 @@
 // Mode parameter sets, record offsets and the default record.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "sim/sim_memory.h"
 #include "store/lighting_modes.h"
 #include "store/lighting_record.h"
 
@@ -66,6 +69,27 @@ TEST(LightingRecord, OffsetsAndDefaultRecord) {
         for (int i = 0; i < 3; ++i) EXPECT_EQ(d[f + i], 0xFF) << f;
     EXPECT_EQ(d[lightfield::kRippleMulticolour], 0);
     EXPECT_EQ(d[lightfield::kRibbonMulticolour], 0);
+}
+
+// The reset and a keyboard fresh from the factory write the same bytes, given here whole.
+TEST(LightingRecord, DefaultRecordIsTheKnownBytesOnTheResetAndTheFactoryKeyboard) {
+    const std::vector<uint8_t> known = {0x01, 0x05, 0x03, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0x08,
+                                        0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF, 0x00,
+                                        0x00, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF,
+                                        0xFF, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
+    EXPECT_EQ(std::vector<uint8_t>(kDefaultLightingRecord.begin(), kDefaultLightingRecord.end()),
+              known);
+    for (SimModel model : {SimModel::k0C45_5004, SimModel::k320F_5000}) {
+        const SimMemory m = FactoryMemory(model);
+        ASSERT_EQ(m.lighting.size(), size_t{kLightingAreaSize});
+        for (int p = 0; p < kHardwareProfiles; ++p) {
+            const auto record = m.lighting.begin() + LightingOffset(p, 0);
+            EXPECT_EQ(std::vector<uint8_t>(record, record + known.size()), known) << p;
+            EXPECT_TRUE(std::all_of(record + known.size(), record + kLightingRecordSize,
+                                    [](uint8_t b) { return b == 0; }))
+                << p;
+        }
+    }
 }
 
 }  // namespace
