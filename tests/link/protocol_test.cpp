@@ -342,7 +342,8 @@ TEST_P(LateReplies, AReplyToAnotherRequestIsPassedOver) {
     Connect(SimModel::k320F_5000);
     EXPECT_EQ(sim->link.replyEcho, kEchoCommand | kEchoPosition);
     std::vector<std::string> lines;
-    FrameTrace trace([&](const std::string& line) { lines.push_back(line); });
+    FrameTrace trace(
+        [&](const FrameEvent& event) { lines.push_back(FrameTrace::FormatLine(event)); });
     sim->link.trace = &trace;
     // 350 ms: past the first read's time-out, so each exchange leaves a second reply on its
     // way while the next request is already waiting for its own.
@@ -446,7 +447,8 @@ TEST_F(Protocol, KeyMapTransferStopsWhenTheModelChangesUnderIt) {
 
 TEST_F(Protocol, TraceLogsEveryFrameInHex) {
     std::vector<std::string> lines;
-    FrameTrace trace([&](const std::string& line) { lines.push_back(line); });
+    FrameTrace trace(
+        [&](const FrameEvent& event) { lines.push_back(FrameTrace::FormatLine(event)); });
     ConfigBegin(link());
     EXPECT_TRUE(lines.empty());  // off until installed
 
@@ -461,9 +463,8 @@ TEST_F(Protocol, TraceLogsEveryFrameInHex) {
     EXPECT_EQ(lines[0].size(), lines[0].find(" W ") + 3 + 64 * 3 - 1);
     EXPECT_NE(lines[1].find(" R 04 "), std::string::npos) << lines[1];
     EXPECT_NE(lines[3].find(" R-TIMEOUT"), std::string::npos) << lines[3];
-    EXPECT_EQ(FrameTrace::FormatLine(1.5, FrameTrace::Event::Write,
-                                     reinterpret_cast<const uint8_t*>("\x04\xab"), 2),
-              "  1.500000 W 04 AB");
+    const uint8_t bytes[] = {0x04, 0xAB};
+    EXPECT_EQ(FrameTrace::FormatLine({FrameEvent::Kind::Write, 1.5, bytes}), "  1.500000 W 04 AB");
 }
 
 TEST(ProtocolOverSocket, RoundTripAndUnplugThroughTheFdTransport) {
