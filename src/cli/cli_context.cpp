@@ -3,7 +3,6 @@
 
 #include <cstdio>
 #include <iostream>
-#include <sstream>
 #include <vector>
 
 #include "device/connect_once.h"
@@ -29,65 +28,23 @@ bool CliPrompter::Ask(const std::string& textKey, PromptButtons buttons,
     return session_.Ask(text, buttons);
 }
 
-// ---- frame watch ----
+// ---- link failures ----
 
-LinkWatch::LinkWatch(std::ostream& err, bool print) : err_(err), print_(print) {}
-
-void LinkWatch::Reset() {
-    timeoutsInARow_ = 0;
-    failure_ = Failure::None;
-    failedCommand_ = failedStatus_ = -1;
-}
-
-void LinkWatch::Line(const std::string& line) {
-    if (print_) err_ << line << '\n';
-    // "seconds TAG hex..." as FrameTrace formats it.
-    std::istringstream words(line);
-    std::string seconds, tag, hex;
-    words >> seconds >> tag;
-    std::vector<int> bytes;
-    while (bytes.size() < 8 && words >> hex) bytes.push_back(std::stoi(hex, nullptr, 16));
-    Failure now = Failure::None;
-    int status = -1;
-    if (tag == "W") {
-        if (bytes.size() > 3) lastCommand_ = bytes[3];
-    } else if (tag == "R") {
-        timeoutsInARow_ = 0;
-        status = bytes.size() > 7 ? bytes[7] : -1;
-        if (status == 255 || status == 254) now = Failure::Refused;
-    } else if (tag == "W-FAILED") {
-        now = Failure::WriteFailed;
-    } else if (tag == "R-TIMEOUT") {
-        // One exchange makes four attempts before it gives up.
-        if (++timeoutsInARow_ >= 4) {
-            timeoutsInARow_ = 0;
-            now = Failure::NoReply;
-        }
-    }
-    if (now != Failure::None && failure_ == Failure::None) {
-        failure_ = now;
-        failedCommand_ = lastCommand_;
-        failedStatus_ = status;
-    }
-}
-
-int LinkWatch::RefusalCode() const {
-    if (failure_ != Failure::Refused) return 0;
-    return failedStatus_ == 255 ? kRefused255 : kRefused254;
-}
-
-std::string LinkWatch::Describe() const {
-    const std::string command = std::to_string(failedCommand_);
-    switch (failure_) {
-        case Failure::Refused:
+std::string DescribeFailure(const LinkFailure& f) {
+    const std::string command = std::to_string(f.command);
+    switch (f.kind) {
+        case LinkFailure::Kind::Refused:
             return "the keyboard refused command " + command + " (status " +
-                   std::to_string(failedStatus_) + ", code " + std::to_string(RefusalCode()) + ")";
-        case Failure::WriteFailed:
+                   std::to_string(f.status) + ", code " +
+                   std::to_string(f.status == 255 ? kRefused255 : kRefused254) + ")";
+        case LinkFailure::Kind::WriteFailed:
             return "command " + command +
                    " could not be written to the keyboard (code -1); it may have been unplugged";
-        case Failure::NoReply:
-            return "the keyboard did not answer command " + command + " (4 attempts, code 0)";
-        case Failure::None:
+        case LinkFailure::Kind::NoReply:
+            return "the keyboard did not answer command " + command + " (" +
+                   std::to_string(f.attempts) + " attempts, code 0)";
+        case LinkFailure::Kind::NotReady:
+        case LinkFailure::Kind::None:
             break;
     }
     return {};
@@ -164,9 +121,11 @@ int CliSession::Prepare() {
         backend->Register(kSimPathPrefix, simBackend);
     }
     link = std::make_unique<DeviceLink>(*backend);
-    watch = std::make_unique<LinkWatch>(err, options.verbose);
-    trace = std::make_unique<FrameTrace>([this](const std::string& line) { watch->Line(line); });
-    link->trace.store(trace.get());
+    if (options.verbose) {
+        trace = std::make_unique<FrameTrace>(
+            [this](const FrameEvent& event) { err << FrameTrace::FormatLine(event) << '\n'; });
+        link->trace.store(trace.get());
+    }
     monitorContext = std::make_unique<MonitorContext>(*link, state, sink, prompter);
     return kExitOk;
 }
@@ -174,12 +133,12 @@ int CliSession::Prepare() {
 int CliSession::Connect() {
     if (link->ready.load()) return kExitOk;
     if (int code = LockRealKeyboard(); code != kExitOk) return code;
-    watch->Reset();
+    ClearLinkFailure();
     ConnectOutcome outcome = ConnectOnce(*monitorContext);
     if (outcome.found) {
         // Going on without the keyboard's own factory map or macro capacity would translate
         // keys against the wrong map; the desktop application may, a script should not.
-        if (watch->Failed()) {
+        if (LinkFailed()) {
             const int code = FailDevice("connecting to the keyboard");
             Disconnect();
             return code;
@@ -290,13 +249,23 @@ int CliSession::Fail(int code, const std::string& message) const {
     return code;
 }
 
+void CliSession::ClearLinkFailure() {
+    if (link) link->TakeFailure();
+}
+
+bool CliSession::LinkFailed() const {
+    return link && link->Failure().kind != LinkFailure::Kind::None;
+}
+
 int CliSession::FailDevice(const std::string& what, int result) const {
-    std::string why = watch ? watch->Describe() : std::string();
+    const LinkFailure failure = link ? link->Failure() : LinkFailure{};
+    std::string why = DescribeFailure(failure);
     if (why.empty() && result != 0 && result != 1) why = DescribeResult(result);
-    if (why.empty() && link && !link->ready.load()) why = "the keyboard is not connected";
+    if (why.empty() && link && (failure.kind == LinkFailure::Kind::NotReady || !link->ready.load()))
+        why = "the keyboard is not connected";
     if (why.empty()) why = "the keyboard did not complete it";
-    const bool refused =
-        (watch && watch->RefusalCode() != 0) || result == kRefused255 || result == kRefused254;
+    const bool refused = failure.kind == LinkFailure::Kind::Refused || result == kRefused255 ||
+                         result == kRefused254;
     return Fail(refused ? kExitRefused : kExitFailed, what + " failed: " + why + ".");
 }
 

@@ -88,30 +88,9 @@ class CliSink : public MainWindowSink {
     }
 };
 
-// Follows the frames of the device link: prints them with -v, and remembers the first exchange
-// that failed since the last Reset, so a failure can be told in words even where the core does
-// not pass the protocol's result on.
-class LinkWatch {
-  public:
-    LinkWatch(std::ostream& err, bool print);
-    void Line(const std::string& line);
-    void Reset();
-    bool Failed() const { return failure_ != Failure::None; }
-    // "the keyboard refused command 8 (status 255, code -102)" and the like; empty when none.
-    std::string Describe() const;
-    // -102 / -103 when the first failure was a refusal, else 0.
-    int RefusalCode() const;
-
-  private:
-    enum class Failure { None, Refused, WriteFailed, NoReply };
-    std::ostream& err_;
-    bool print_;
-    int lastCommand_ = -1;
-    int timeoutsInARow_ = 0;
-    Failure failure_ = Failure::None;
-    int failedCommand_ = -1;
-    int failedStatus_ = -1;
-};
+// Why an exchange failed, in words: "the keyboard refused command 8 (status 255, code -102)"
+// and the like; empty for no failure and for no keyboard (the caller knows better words then).
+std::string DescribeFailure(const LinkFailure& failure);
 
 struct CliSession {
     CliSession(std::ostream& out, std::ostream& err, std::istream& in, bool inputIsTerminal);
@@ -135,7 +114,7 @@ struct CliSession {
     ConnectionState state;
     CliSink sink;
     CliPrompter prompter{*this};
-    std::unique_ptr<LinkWatch> watch;
+    // With --verbose, prints every frame on err.
     std::unique_ptr<FrameTrace> trace;
     std::unique_ptr<MonitorContext> monitorContext;
     // Held from the first use of the keyboard until the session ends, so the whole command,
@@ -161,7 +140,12 @@ struct CliSession {
     bool Ask(const std::string& text, PromptButtons buttons);
     // Prints "vorlinctl: message" on err and returns code.
     int Fail(int code, const std::string& message) const;
-    // A device operation that did not return 1: the frames tell why; kExitRefused or kExitFailed.
+    // Before an operation whose failure is to be told: forgets the link's earlier failure.
+    void ClearLinkFailure();
+    // Whether an exchange failed since then, also where the core does not pass its result on.
+    bool LinkFailed() const;
+    // A device operation that did not return 1: the link's failure record tells why;
+    // kExitRefused or kExitFailed.
     int FailDevice(const std::string& what, int result = 0) const;
 
   private:

@@ -52,7 +52,7 @@ int ConfirmOverwrite(CliSession& s, const fs::path& file) {
 int LoadKeyboardIntoStore(CliSession& s, CliStore& store) {
     // Straight from memory: the keyboard's whole configuration never lands in a file.
     std::vector<uint8_t> bytes;
-    s.watch->Reset();
+    s.ClearLinkFailure();
     if (ReadDeviceImage(store.ctx, bytes) != 1)
         return s.FailDevice("reading the keyboard's configuration");
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);

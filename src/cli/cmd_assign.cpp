@@ -70,13 +70,13 @@ int RunAssign(CliSession& s, const AssignOptions& o) {
         return s.Fail(kExitUsage, "this keyboard has no key \"" + o.key + "\".");
 
     CliStore store(s);
-    s.watch->Reset();
+    s.ClearLinkFailure();
     // What the main window does on connection: the keyboard into the backing file, and that
     // file into the work store.
     if (ReloadFromKeyboard(store.ctx) != 1) {
         // The keyboard may have answered every read and the backing file not taken it.
         const int p = GetActiveProfile(store.ctx);
-        if (p >= 0 && !s.watch->Failed()) {
+        if (p >= 0 && !s.LinkFailed()) {
             std::string why = WhyUnwritable(ProfileFilePath(s.paths, p));
             if (!why.empty()) return FailBackingFile(s, p, why);
         }
@@ -96,7 +96,7 @@ int RunAssign(CliSession& s, const AssignOptions& o) {
     if (target.type != kActionLaunch && target.type != kActionText)
         ClearKeyString(store.work, table * kKeyActionsPerTable + entry);
 
-    s.watch->Reset();
+    s.ClearLinkFailure();
     if (SaveActiveProfileFile(store.ctx) != 1) return FailBackingFile(s, active, {});
     // Another profile than the active one is written along with all three.
     if (SnapshotAndApply(store.ctx, table != active) != 1)

@@ -13,10 +13,10 @@ int RunBackup(CliSession& s, const std::string& file) {
     if (int code = ConfirmOverwrite(s, file); code != kExitOk) return code;
     if (int code = s.Connect(); code != kExitOk) return code;
     CliStore store(s);
-    s.watch->Reset();
+    s.ClearLinkFailure();
     s.err << "Reading the keyboard's three profiles and its macros...\n";
     if (ReadDeviceIntoFile(store.ctx, file) != 1) {
-        if (!s.watch->Failed() && s.link->ready.load())
+        if (!s.LinkFailed() && s.link->ready.load())
             return s.Fail(kExitFailed, "the backup could not be written to " + file +
                                            "; any earlier file there is unchanged.");
         return s.FailDevice("reading the keyboard");

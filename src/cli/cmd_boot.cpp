@@ -15,9 +15,9 @@ int RunBoot(CliSession& s) {
                "a firmware updater flashes it. Continue?",
                PromptButtons::YesNoDefaultNo))
         return s.Fail(kExitFailed, "boot-loader request not sent.");
-    s.watch->Reset();
+    s.ClearLinkFailure();
     const int r = EnterBootMode(*s.link);
-    if (r != kDone) return s.FailDevice("the boot-loader request", r == 0 ? kWriteFailed : r);
+    if (r != kDone) return s.FailDevice("the boot-loader request", r);
     s.out << "Boot-loader request sent; the keyboard now waits for a firmware updater.\n";
     return kExitOk;
 }

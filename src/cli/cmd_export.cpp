@@ -20,7 +20,7 @@ int RunExport(CliSession& s, const ExportOptions& o) {
     if (profile < 0) {
         if (int code = s.Connect(); code != kExitOk) return code;
         CliStore probe(s);
-        s.watch->Reset();
+        s.ClearLinkFailure();
         profile = GetActiveProfile(probe.ctx);
         if (profile < 0) return s.FailDevice("reading the active profile");
     }

@@ -169,12 +169,12 @@ int RunLighting(CliSession& s, const LightingOptions& o) {
     LightingModel model;
     LightingContext ctx{*s.link, s.paths};
     DeviceStateBlock state;
-    s.watch->Reset();
+    s.ClearLinkFailure();
     if (const int r = ReadDeviceState(*s.link, state); r != kDone)
         return s.FailDevice("reading the keyboard's state", r);
     model.activeProfile = o.profile >= 0 ? o.profile : state.activeProfile();
-    s.watch->Reset();
-    if (LoadLighting(model, ctx) != 0 || s.watch->Failed())
+    s.ClearLinkFailure();
+    if (LoadLighting(model, ctx) != 0 || s.LinkFailed())
         return s.FailDevice("reading the lighting");
 
     const bool changing = settings.mode || settings.brightness || settings.speed ||
@@ -207,7 +207,7 @@ int RunLighting(CliSession& s, const LightingOptions& o) {
     if (settings.choice && (!p || p->extra != ModeExtra::kColourChoice))
         return s.Fail(kExitUsage, modeText + " has no colour choice.");
 
-    s.watch->Reset();
+    s.ClearLinkFailure();
     DeviceLink& link = *s.link;
     if (settings.mode) SelectModeNumber(model, link, mode);
     if (settings.brightness) SetBrightness(model, link, *settings.brightness);
@@ -218,12 +218,12 @@ int RunLighting(CliSession& s, const LightingOptions& o) {
         ToggleMulticolour(model, link);
     if (settings.choice) SetColourChoice(model, link, *settings.choice);
     if (settings.rate) SetReportRate(model, link, *settings.rate);
-    if (s.watch->Failed()) return s.FailDevice("changing the lighting");
+    if (s.LinkFailed()) return s.FailDevice("changing the lighting");
 
     // Read back what the keyboard now holds.
     LightingModel after;
     after.activeProfile = model.activeProfile;
-    if (LoadLighting(after, ctx) != 0 || s.watch->Failed())
+    if (LoadLighting(after, ctx) != 0 || s.LinkFailed())
         return s.FailDevice("reading the lighting back");
     PrintLighting(s, after);
     return kExitOk;

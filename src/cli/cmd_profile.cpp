@@ -4,6 +4,8 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
+#include "cli/cli_store.h"
+#include "store/config_device.h"
 #include "store/device_state.h"
 
 namespace vorlin {
@@ -15,15 +17,14 @@ struct ProfileOptions {
 
 int RunProfile(CliSession& s, const ProfileOptions& o) {
     if (int code = s.Connect(); code != kExitOk) return code;
-    s.watch->Reset();
+    s.ClearLinkFailure();
     DeviceStateBlock block;
     if (const int r = ReadDeviceState(*s.link, block); r != kDone)
         return s.FailDevice("reading the active profile", r);
     if (o.profile >= 0 && o.profile != block.activeProfile()) {
-        block.bytes[kStateActiveProfile] = static_cast<uint8_t>(o.profile);
-        if (const int r = WriteState(*s.link, block.bytes.data()); r != kDone)
+        CliStore store(s);
+        if (const int r = SetActiveProfile(store.ctx, o.profile); r != kDone)
             return s.FailDevice("switching to profile " + std::to_string(o.profile), r);
-        s.state.activeProfileCache.store(o.profile);
         if (const int r = ReadDeviceState(*s.link, block); r != kDone)
             return s.FailDevice("reading the active profile back", r);
         if (block.activeProfile() != o.profile)

@@ -27,7 +27,7 @@ int RunRestore(CliSession& s, const std::string& file) {
         return s.Fail(kExitBadFile, "the macros of " + file + " need " +
                                         std::to_string(sizes.bare) + " bytes; the keyboard has " +
                                         std::to_string(capacity) + ". Nothing was written.");
-    s.watch->Reset();
+    s.ClearLinkFailure();
     const int active = GetActiveProfile(store.ctx);
     if (active < 0) return s.FailDevice("reading the active profile");
     s.err << "Writing the macros and the key maps of profiles 0, 1 and 2...\n";

@@ -1,34 +1,42 @@
-// Optional log of every report the command protocol writes and reads: one line per report,
-// a time stamp in seconds since the trace started, the direction and the bytes in hex.
-// Installed on a DeviceLink through its trace pointer; when none is installed nothing is
-// formatted.
+// Optional log of every report the command protocol writes and reads: each report is handed to
+// a sink as an event (what happened, when, the bytes), and whoever wants text makes a line of
+// it with FormatLine. Installed on a DeviceLink through its trace pointer; when none is
+// installed nothing is built.
 #pragma once
 
 #include <chrono>
-#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <span>
 #include <string>
 
 namespace vorlin {
 
+struct FrameEvent {
+    enum class Kind { Write, Read, WriteFailed, ReadTimedOut, Discarded };
+    Kind kind = Kind::Write;
+    double seconds = 0;  // since the trace started
+    // The report as written or read; empty for a read that timed out. Valid only during the
+    // sink call: a sink that keeps events copies the bytes.
+    std::span<const uint8_t> bytes;
+};
+
 class FrameTrace {
   public:
-    using Sink = std::function<void(const std::string& line)>;
-    enum class Event { Write, Read, WriteFailed, ReadTimedOut, Discarded };
+    using Sink = std::function<void(const FrameEvent& event)>;
 
     explicit FrameTrace(Sink sink);
 
-    void Log(Event event, const uint8_t* bytes, size_t length);
+    void Log(FrameEvent::Kind kind, std::span<const uint8_t> bytes);
 
-    // "  0.001234 W 04 01 00 ..."; exposed for tests and other front ends.
-    static std::string FormatLine(double seconds, Event event, const uint8_t* bytes, size_t length);
+    // "  0.001234 W 04 01 00 ...": the time, a tag for the kind, the bytes in hex.
+    static std::string FormatLine(const FrameEvent& event);
 
   private:
     Sink sink_;
     std::chrono::steady_clock::time_point start_;
-    // Guards sink_ calls so lines from two threads never interleave.
+    // Guards sink_ calls so events from two threads never interleave.
     std::mutex sinkLock_;
 };
 

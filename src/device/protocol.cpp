@@ -25,9 +25,24 @@ constexpr auto kStaleReplyWindow = std::chrono::milliseconds(2000);
 // The request that learns what replies repeat: profile 1's lighting record, read whole.
 constexpr unsigned kEchoProbeOffset = 42;
 
-inline void Trace(DeviceLink& link, FrameTrace::Event event, const uint8_t* bytes, size_t length) {
+using Event = FrameEvent::Kind;
+using Failure = LinkFailure::Kind;
+
+inline void Trace(DeviceLink& link, Event event, const uint8_t* bytes, size_t length) {
     if (FrameTrace* trace = link.trace.load(std::memory_order_acquire)) [[unlikely]]
-        trace->Log(event, bytes, length);
+        trace->Log(event, {bytes, length});
+}
+
+// The command code a request carries.
+uint8_t CommandOf(const uint8_t* frame) {
+    return frame[framebyte::kCommand];
+}
+
+// false, with the failure recorded, when no keyboard is open.
+bool Ready(DeviceLink& link) {
+    if (link.ready.load()) return true;
+    link.RecordFailure({Failure::NotReady});
+    return false;
 }
 
 int MsUntil(Clock::time_point deadline) {
@@ -42,7 +57,7 @@ void DiscardStaleReplies(DeviceLink& link) {
     size_t n = 0;
     for (size_t i = 0; i < kStaleReplyLimit && link.device.ReadReport(stale, sizeof stale, &n, 0);
          ++i)
-        Trace(link, FrameTrace::Event::Discarded, stale, n);
+        Trace(link, Event::Discarded, stale, n);
 }
 
 // Do the reply's length and offset bytes repeat the request's?
@@ -69,7 +84,7 @@ bool ReadAnswer(DeviceLink& link, const uint8_t* frame, int echo, uint8_t* reply
         *got = 0;
         if (!link.device.ReadReport(reply, replyLength, got, MsUntil(deadline))) return false;
         if (Answers(frame, reply, *got, echo)) return true;
-        Trace(link, FrameTrace::Event::Discarded, reply, *got);
+        Trace(link, Event::Discarded, reply, *got);
         if (Clock::now() >= deadline) return false;
     }
 }
@@ -92,12 +107,21 @@ int MapStatus(const uint8_t* reply) {
     return kDone;
 }
 
+// The result of an answered request; a refusal is recorded with the command it refused.
+int Answered(DeviceLink& link, uint8_t code, const uint8_t* reply) {
+    const int result = MapStatus(reply);
+    if (result != kDone)
+        link.RecordFailure(
+            {Failure::Refused, code, 0, static_cast<uint8_t>(result == kRefused255 ? 255 : 254)});
+    return result;
+}
+
 // One frame, one exchange. replyData receives replyDataLength bytes of the reply's payload on 1.
 int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
                 const uint8_t* payload, size_t payloadLength, uint8_t* replyData,
                 size_t replyDataLength, bool pauseFirst = false) {
     if ((payloadLength > 0 && !payload) || (replyDataLength > 0 && !replyData)) return kFailed;
-    if (!link.ready.load()) return kFailed;
+    if (!Ready(link)) return kFailed;
     uint8_t frame[kFrameSize] = {};
     PutHeader(frame, code, length, offset);
     if (payloadLength > 0) std::memcpy(frame + framebyte::kPayload, payload, payloadLength);
@@ -108,7 +132,7 @@ int SingleFrame(DeviceLink& link, uint8_t code, size_t length, unsigned offset,
     size_t got = 0;
     int result = Transact(link, frame, sizeof frame, reply, sizeof reply, &got);
     if (result != kDone) return result;
-    result = MapStatus(reply);
+    result = Answered(link, code, reply);
     if (result == kDone && replyDataLength > 0)
         std::memcpy(replyData, reply + framebyte::kPayload, replyDataLength);
     return result;
@@ -124,7 +148,7 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
     const unsigned total = sizeKind == Size::KeyMap ? link.keyMapSize.load() : count;
     if (total == 0) return kDone;
     if ((out == nullptr) == (in == nullptr)) return kFailed;  // no data given
-    if (!link.ready.load()) return kFailed;
+    if (!Ready(link)) return kFailed;
 
     uint8_t frame[kFrameSize] = {};
     frame[framebyte::kId] = kReportId;
@@ -143,7 +167,7 @@ int Chunked(DeviceLink& link, uint8_t code, unsigned base, Size sizeKind, unsign
         size_t got = 0;
         int result = Transact(link, frame, sizeof frame, reply, sizeof reply, &got);
         if (result != kDone) return result;
-        result = MapStatus(reply);
+        result = Answered(link, code, reply);
         if (result != kDone) return result;
         if (in) std::memcpy(in + position, reply + framebyte::kPayload, chunk);
     }
@@ -181,7 +205,7 @@ uint16_t FrameChecksum(const uint8_t* frame) {
 int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uint8_t* reply,
              size_t replyLength, size_t* bytesRead) {
     if (bytesRead) *bytesRead = 0;
-    if (!link.ready.load()) return kFailed;
+    if (!Ready(link)) return kFailed;
     uint8_t frame[kFrameSize] = {};
     if (requestLength > 0) std::memcpy(frame, request, std::min(requestLength, kFrameSize));
 
@@ -192,21 +216,23 @@ int Transact(DeviceLink& link, const uint8_t* request, size_t requestLength, uin
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         size_t written = 0;
         if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
-            Trace(link, FrameTrace::Event::WriteFailed, frame, kFrameSize);
+            Trace(link, Event::WriteFailed, frame, kFrameSize);
+            link.RecordFailure({Failure::WriteFailed, CommandOf(frame)});
             return kWriteFailed;
         }
-        Trace(link, FrameTrace::Event::Write, frame, kFrameSize);
+        Trace(link, Event::Write, frame, kFrameSize);
         size_t got = 0;
         bool ok =
             ReadAnswer(link, frame, echo, reply, replyLength, &got, Clock::now() + kReadTimeout);
         if (bytesRead) *bytesRead = got;
         if (ok) {
-            Trace(link, FrameTrace::Event::Read, reply, got);
+            Trace(link, Event::Read, reply, got);
             return kDone;
         }
-        Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+        Trace(link, Event::ReadTimedOut, nullptr, 0);
         link.staleReplyUntil = Clock::now() + kStaleReplyWindow;
     }
+    link.RecordFailure({Failure::NoReply, CommandOf(frame), kAttempts});
     return kFailed;
 }
 
@@ -222,24 +248,30 @@ int LearnReplyEcho(DeviceLink& link) {
     for (int attempt = 0; attempt < kAttempts && !answered; ++attempt) {
         size_t written = 0;
         if (!link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs)) {
-            Trace(link, FrameTrace::Event::WriteFailed, frame, kFrameSize);
+            Trace(link, Event::WriteFailed, frame, kFrameSize);
+            link.RecordFailure({Failure::WriteFailed, CommandOf(frame)});
             return -1;
         }
-        Trace(link, FrameTrace::Event::Write, frame, kFrameSize);
+        Trace(link, Event::Write, frame, kFrameSize);
         // The last attempt waits as long as a late reply may still come: a keyboard that is
         // merely slow is then known by its replies all the same.
         const auto wait = attempt + 1 < kAttempts ? kReadTimeout : kStaleReplyWindow;
         answered =
             link.device.ReadReport(reply, sizeof reply, &got, static_cast<int>(wait.count()));
         if (!answered) {
-            Trace(link, FrameTrace::Event::ReadTimedOut, nullptr, 0);
+            Trace(link, Event::ReadTimedOut, nullptr, 0);
             timedOut = true;
         }
     }
     // Replies to attempts that timed out may still come in.
     if (timedOut) link.staleReplyUntil = Clock::now() + kStaleReplyWindow;
-    if (!answered) return -1;
-    Trace(link, FrameTrace::Event::Read, reply, got);
+    if (!answered) {
+        link.RecordFailure({Failure::NoReply, CommandOf(frame), kAttempts});
+        return -1;
+    }
+    Trace(link, Event::Read, reply, got);
+    // A refusal still tells what replies repeat; it is recorded as any exchange records it.
+    Answered(link, CommandOf(frame), reply);
     int echo = 0;
     if (got > framebyte::kCommand && reply[framebyte::kCommand] == frame[framebyte::kCommand]) {
         echo |= kEchoCommand;
@@ -250,13 +282,14 @@ int LearnReplyEcho(DeviceLink& link) {
 }
 
 int SendOnly(DeviceLink& link, const uint8_t* request, size_t requestLength) {
-    if (!link.ready.load()) return kFailed;
+    if (!Ready(link)) return kFailed;
     uint8_t frame[kFrameSize] = {};
     if (requestLength > 0) std::memcpy(frame, request, std::min(requestLength, kFrameSize));
     std::lock_guard<std::recursive_mutex> io(link.ioLock);
     size_t written = 0;
     bool ok = link.device.WriteReport(frame, kFrameSize, &written, kWriteTimeoutMs);
-    Trace(link, ok ? FrameTrace::Event::Write : FrameTrace::Event::WriteFailed, frame, kFrameSize);
+    Trace(link, ok ? Event::Write : Event::WriteFailed, frame, kFrameSize);
+    if (!ok) link.RecordFailure({Failure::WriteFailed, CommandOf(frame)});
     return ok ? kDone : kFailed;
 }
 

@@ -44,12 +44,14 @@ int GetActiveProfile(StoreContext& ctx) {
     return block[kStateActiveProfile];
 }
 
-void SetActiveProfile(StoreContext& ctx, int p) {
-    if (p < 0) return;
+int SetActiveProfile(StoreContext& ctx, int p) {
+    if (p < 0 || p > 2) return kBadProfile;
     uint8_t block[kStateBlockSize] = {};
-    if (ReadState(ctx.link, block) != kDone) return;
+    if (const int read = ReadState(ctx.link, block); read != kDone) return read;
     block[kStateActiveProfile] = static_cast<uint8_t>(p);
-    ctx.connection.activeProfileCache = WriteState(ctx.link, block) == kDone ? p : -1;
+    const int written = WriteState(ctx.link, block);
+    ctx.connection.activeProfileCache = written == kDone ? p : -1;
+    return written;
 }
 
 int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes) {

@@ -12,8 +12,10 @@ namespace vorlin {
 
 // The cached active profile, or the keyboard's when not read yet; -1 when it cannot be read.
 int GetActiveProfile(StoreContext& ctx);
-// p < 0 does nothing. The cache becomes p when the keyboard took it, -1 when the write failed.
-void SetActiveProfile(StoreContext& ctx, int p);
+// Makes p (0..2) the keyboard's active profile; the protocol's result (kBadProfile, with nothing
+// sent, for any other p). The cache becomes p when the keyboard took it, -1 when the write
+// failed; a failed read leaves it as it was.
+int SetActiveProfile(StoreContext& ctx, int p);
 
 // Builds an image (key maps of the three profiles translated against the factory map, the
 // macros, no strings) from what the keyboard holds and replaces the file at path with it

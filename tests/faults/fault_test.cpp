@@ -7,11 +7,13 @@
 #include <cstdlib>
 #include <functional>
 #include <optional>
+#include <sstream>
 
 #include "cli/cli_fixture.h"
 #include "device/protocol.h"
 #include "platform/prompter.h"
 #include "sim/sim_keyboard.h"
+#include "sim/sim_memory.h"
 #include "store/lighting_record.h"
 
 namespace vorlin::test {
@@ -163,6 +165,79 @@ TEST_F(Faults, RefusalsAreReportedAlsoWhenRepliesComeAfterTheFirstTimeOut) {
         EXPECT_EQ(r.code, kExitRefused) << c.message << "\n" << r.err;
         EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     }
+}
+
+TEST_F(Faults, EachLinkFailureIsToldFromTheLinksRecord) {
+    // The fault comes once the keyboard is connected, so the command's own exchange meets it.
+    struct Case {
+        std::vector<std::string> args;
+        std::function<void(SimKeyboard&)> fault;
+        int code;
+        std::string line;
+        // A request that expects no reply is only seen to fail where the write itself fails:
+        // in process, not into a socket's buffer.
+        bool overSocket = true;
+    };
+    const Case cases[] = {
+        {{"info"},
+         [](SimKeyboard& k) { k.Vanish(); },
+         kExitFailed,
+         "vorlinctl: reading the keyboard's state failed: command 3 could not be written to the "
+         "keyboard (code -1); it may have been unplugged.\n"},
+        {{"info"},
+         [](SimKeyboard& k) { k.DropReplies(4); },
+         kExitFailed,
+         "vorlinctl: reading the keyboard's state failed: the keyboard did not answer command 3 "
+         "(4 attempts, code 0).\n"},
+        {{"info"},
+         [](SimKeyboard& k) { k.RefuseCommand(CMD_READ_STATE, 255); },
+         kExitRefused,
+         "vorlinctl: reading the keyboard's state failed: the keyboard refused command 3 (status "
+         "255, code -102).\n"},
+        {{"profile", "2"},
+         [](SimKeyboard& k) { k.RefuseCommand(CMD_WRITE_STATE, 254); },
+         kExitRefused,
+         "vorlinctl: switching to profile 2 failed: the keyboard refused command 4 (status 254, "
+         "code -103).\n"},
+        {{"--yes", "boot"},
+         [](SimKeyboard& k) { k.Vanish(); },
+         kExitFailed,
+         "vorlinctl: the boot-loader request failed: command 238 could not be written to the "
+         "keyboard (code -1); it may have been unplugged.\n",
+         false},
+    };
+    for (const Case& c : cases) {
+        Fresh();
+        socket = c.overSocket;
+        CliHooks hooks;
+        hooks.beforeCommand = [&](CliSession& s) {
+            ASSERT_EQ(s.Connect(), kExitOk);
+            c.fault(*s.sim);
+        };
+        CliRun r = Run(c.args, hooks);
+        EXPECT_EQ(r.code, c.code) << c.line;
+        EXPECT_TRUE(r.err.ends_with(c.line)) << r.err;
+        EXPECT_EQ(r.out, "") << c.line;
+    }
+    EXPECT_EQ(Keyboard().state[kStateActiveProfile], 0) << "a refused switch leaves the profile";
+}
+
+TEST_F(Faults, AFailureWithNoKeyboardOpenSaysSo) {
+    std::ostringstream out, err;
+    std::istringstream in;
+    CliSession s(out, err, in, false);
+    s.options.simulate = true;
+    s.options.dataFolder = VORLIN_ASSETS_DIR;
+    ASSERT_EQ(s.Prepare(), kExitOk);
+    uint8_t block[44];
+    EXPECT_EQ(ReadState(*s.link, block), kFailed);
+    EXPECT_TRUE(s.LinkFailed());
+    EXPECT_EQ(s.FailDevice("reading the keyboard's state"), kExitFailed);
+    EXPECT_EQ(err.str(),
+              "vorlinctl: reading the keyboard's state failed: the keyboard is not "
+              "connected.\n");
+    s.ClearLinkFailure();
+    EXPECT_FALSE(s.LinkFailed());
 }
 
 TEST_F(Faults, ASilentKeyboardFailsWithinTheProtocolsTimeOuts) {

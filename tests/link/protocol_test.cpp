@@ -342,7 +342,8 @@ TEST_P(LateReplies, AReplyToAnotherRequestIsPassedOver) {
     Connect(SimModel::k320F_5000);
     EXPECT_EQ(sim->link.replyEcho, kEchoCommand | kEchoPosition);
     std::vector<std::string> lines;
-    FrameTrace trace([&](const std::string& line) { lines.push_back(line); });
+    FrameTrace trace(
+        [&](const FrameEvent& event) { lines.push_back(FrameTrace::FormatLine(event)); });
     sim->link.trace = &trace;
     // 350 ms: past the first read's time-out, so each exchange leaves a second reply on its
     // way while the next request is already waiting for its own.
@@ -446,7 +447,8 @@ TEST_F(Protocol, KeyMapTransferStopsWhenTheModelChangesUnderIt) {
 
 TEST_F(Protocol, TraceLogsEveryFrameInHex) {
     std::vector<std::string> lines;
-    FrameTrace trace([&](const std::string& line) { lines.push_back(line); });
+    FrameTrace trace(
+        [&](const FrameEvent& event) { lines.push_back(FrameTrace::FormatLine(event)); });
     ConfigBegin(link());
     EXPECT_TRUE(lines.empty());  // off until installed
 
@@ -461,9 +463,107 @@ TEST_F(Protocol, TraceLogsEveryFrameInHex) {
     EXPECT_EQ(lines[0].size(), lines[0].find(" W ") + 3 + 64 * 3 - 1);
     EXPECT_NE(lines[1].find(" R 04 "), std::string::npos) << lines[1];
     EXPECT_NE(lines[3].find(" R-TIMEOUT"), std::string::npos) << lines[3];
-    EXPECT_EQ(FrameTrace::FormatLine(1.5, FrameTrace::Event::Write,
-                                     reinterpret_cast<const uint8_t*>("\x04\xab"), 2),
-              "  1.500000 W 04 AB");
+    const uint8_t bytes[] = {0x04, 0xAB};
+    EXPECT_EQ(FrameTrace::FormatLine({FrameEvent::Kind::Write, 1.5, bytes}), "  1.500000 W 04 AB");
+}
+
+TEST_F(Protocol, EachFailureIsRecordedOnTheLink) {
+    using Kind = LinkFailure::Kind;
+    uint8_t buffer[512] = {};
+    struct Case {
+        const char* name;
+        std::function<void(SimKeyboard&, DeviceLink&)> fault;
+        std::function<int()> call;
+        int result;
+        LinkFailure failure;
+    };
+    const Case cases[] = {
+        {"not ready",
+         [](SimKeyboard&, DeviceLink& l) { l.ready = 0; },
+         [&] { return ReadState(link(), buffer); },
+         kFailed,
+         {Kind::NotReady}},
+        {"not ready, send only",
+         [](SimKeyboard&, DeviceLink& l) { l.ready = 0; },
+         [&] { return EnterBootMode(link()); },
+         kFailed,
+         {Kind::NotReady}},
+        {"write failed",
+         [](SimKeyboard& k, DeviceLink&) { k.Vanish(); },
+         [&] { return ReadState(link(), buffer); },
+         kWriteFailed,
+         {Kind::WriteFailed, 3}},
+        {"write failed, send only",
+         [](SimKeyboard& k, DeviceLink&) { k.Vanish(); },
+         [&] { return EnterBootMode(link()); },
+         kFailed,
+         {Kind::WriteFailed, 0xEE}},
+        {"no reply",
+         [](SimKeyboard& k, DeviceLink&) { k.DropReplies(4); },
+         [&] { return ReadLighting(link(), buffer, 56, 0); },
+         kFailed,
+         {Kind::NoReply, 5, 4}},
+        {"no reply in a chunk",
+         [](SimKeyboard& k, DeviceLink&) { k.DropReplies(100); },
+         [&] { return ReadKeyMap(link(), buffer, 1); },
+         kFailed,
+         {Kind::NoReply, 7, 4}},
+        {"refused 255",
+         [](SimKeyboard& k, DeviceLink&) { k.RefuseCommand(CMD_WRITE_STATE, 255); },
+         [&] { return WriteState(link(), buffer); },
+         kRefused255,
+         {Kind::Refused, 4, 0, 255}},
+        {"refused 254 in a chunk",
+         [](SimKeyboard& k, DeviceLink&) { k.RefuseCommand(CMD_WRITE_MACROS, 254); },
+         [&] { return WriteMacroArea(link(), buffer, 200); },
+         kRefused254,
+         {Kind::Refused, 10, 0, 254}},
+    };
+    for (const Case& c : cases) {
+        Use(SimModel::k320F_5000);
+        EXPECT_EQ(link().Failure(), LinkFailure{}) << c.name << ": a connection leaves none";
+        c.fault(*sim->keyboard, link());
+        EXPECT_EQ(c.call(), c.result) << c.name;
+        const LinkFailure f = link().TakeFailure();
+        EXPECT_EQ(f.kind, c.failure.kind) << c.name;
+        EXPECT_EQ(f.command, c.failure.command) << c.name;
+        EXPECT_EQ(f.attempts, c.failure.attempts) << c.name;
+        EXPECT_EQ(f.status, c.failure.status) << c.name;
+        EXPECT_EQ(link().Failure(), LinkFailure{}) << c.name << ": taken";
+    }
+}
+
+TEST_F(Protocol, TheFailureRecordKeepsTheFirstFailureUntilTaken) {
+    uint8_t block[44] = {};
+    ASSERT_EQ(ReadState(link(), block), kDone);
+    EXPECT_EQ(link().Failure().kind, LinkFailure::Kind::None);
+    // A refused write, then an end that is answered, then one that is not: the refusal is what
+    // ended the operation, and what succeeds or fails after it does not replace it.
+    sim->keyboard->RefuseCommand(CMD_WRITE_KEYMAP, 254);
+    std::vector<uint8_t> map(512, 0);
+    EXPECT_EQ(WriteKeyMap(link(), map.data(), 0), kRefused254);
+    EXPECT_EQ(ConfigEnd(link()), kDone);
+    sim->keyboard->DropReplies(4);
+    EXPECT_EQ(ConfigEnd(link()), kFailed);
+    const LinkFailure first = link().TakeFailure();
+    EXPECT_EQ(first.kind, LinkFailure::Kind::Refused);
+    EXPECT_EQ(first.command, CMD_WRITE_KEYMAP);
+    EXPECT_EQ(first.status, 254);
+    // Taken: the next failure is recorded afresh.
+    sim->keyboard->DropReplies(4);
+    EXPECT_EQ(ConfigBegin(link()), kFailed);
+    EXPECT_EQ(link().Failure().kind, LinkFailure::Kind::NoReply);
+    EXPECT_EQ(link().Failure().command, CMD_CONFIG_BEGIN);
+}
+
+TEST(LinkFailureOnConnect, AKeyboardThatNeverAnswersIsRecordedWhileLearningItsReplies) {
+    SimLink sim(SimModel::k0C45_5004);
+    sim.keyboard->DropReplies(4);
+    ASSERT_TRUE(sim.ConnectAndLearn());
+    const LinkFailure f = sim.link.Failure();
+    EXPECT_EQ(f.kind, LinkFailure::Kind::NoReply);
+    EXPECT_EQ(f.command, CMD_READ_LIGHTING);
+    EXPECT_EQ(f.attempts, 4);
 }
 
 TEST(ProtocolOverSocket, RoundTripAndUnplugThroughTheFdTransport) {

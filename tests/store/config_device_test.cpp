@@ -297,17 +297,29 @@ TEST(ActiveProfile, CachedReadAndWrite) {
     s.keyboard->EditMemory([](SimMemory& m) { m.state[kStateActiveProfile] = 0; });
     EXPECT_EQ(GetActiveProfile(s.ctx), 1) << "cached";
 
-    SetActiveProfile(s.ctx, 2);
+    EXPECT_EQ(SetActiveProfile(s.ctx, 2), kDone);
     EXPECT_EQ(s.keyboard->Memory().state[kStateActiveProfile], 2);
     EXPECT_EQ(s.connection.activeProfileCache, 2);
-    SetActiveProfile(s.ctx, -1);
-    EXPECT_EQ(s.connection.activeProfileCache, 2);
+    // Only the three profiles there are; nothing is sent for another number.
+    const uint64_t before = s.keyboard->RequestsReceived();
+    for (int p : {-1, 3, 255}) {
+        EXPECT_EQ(SetActiveProfile(s.ctx, p), kBadProfile) << p;
+        EXPECT_EQ(s.connection.activeProfileCache, 2) << p;
+    }
+    EXPECT_EQ(s.keyboard->RequestsReceived(), before);
+    EXPECT_EQ(s.keyboard->Memory().state[kStateActiveProfile], 2);
 
     s.keyboard->RefuseCommand(CMD_WRITE_STATE);
-    SetActiveProfile(s.ctx, 0);
+    EXPECT_EQ(SetActiveProfile(s.ctx, 0), kRefused255);
     EXPECT_EQ(s.connection.activeProfileCache, -1);
+    EXPECT_EQ(s.keyboard->Memory().state[kStateActiveProfile], 2);
     s.keyboard->RefuseCommand(CMD_READ_STATE);
     EXPECT_EQ(GetActiveProfile(s.ctx), -1);
+    // A failed read sends no write and says why.
+    s.keyboard->ClearRefusals();
+    s.keyboard->RefuseCommand(CMD_READ_STATE, 254);
+    EXPECT_EQ(SetActiveProfile(s.ctx, 1), kRefused254);
+    EXPECT_EQ(s.keyboard->Memory().state[kStateActiveProfile], 2);
 }
 
 TEST(ActiveProfile, BackingFileIsRewrittenOnlyWhenItExists) {
