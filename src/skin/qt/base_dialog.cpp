@@ -23,6 +23,13 @@ CBaseDialog::CBaseDialog(std::filesystem::path layoutFile, std::filesystem::path
 std::optional<SkinImage> CBaseDialog::LoadSkin(qreal devicePixelRatio) {
     loading_ = true;
     const SkinScreen screen = ReadSkinScreen(layoutFile_);
+    if (screen.background.empty()) {
+        loading_ = false;
+        SkinImage none;
+        none.file = layoutFile_;
+        none.problem = "names no background picture (key Main of section SCREEN)";
+        return none;
+    }
     SkinImage background = LoadSkinImage(skinFolder_, screen.background, devicePixelRatio);
     // The shape is taken in logical pixels, so the 1x mask is the one that counts.
     SkinImage mask = LoadSkinImage(skinFolder_, screen.mask, 1.0);
@@ -56,18 +63,35 @@ QRegion CBaseDialog::RegionFromMask(const QImage& mask, QRgb transparent, int to
         return true;
     };
 
-    // One rectangle per run of shown pixels, row by row: already in the banded order a region
-    // is made of, so it is built in one step rather than by thousands of unions.
+    // One rectangle per run of shown pixels; a row whose runs repeat the row above only makes
+    // those rectangles taller. The result is already in the banded order a region is made of,
+    // so it is built in one step rather than by thousands of unions.
     std::vector<QRect> runs;
+    std::vector<QRect> row;
+    size_t previousBand = 0;  // where the rectangles of the row above start in runs
     const int w = pixels.width();
     for (int y = 0; y < pixels.height(); ++y) {
-        const auto* row = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        const auto* line = reinterpret_cast<const QRgb*>(pixels.constScanLine(y));
+        row.clear();
         int x = 0;
         while (x < w) {
-            while (x < w && isTransparent(row[x])) ++x;
+            while (x < w && isTransparent(line[x])) ++x;
             const int start = x;
-            while (x < w && !isTransparent(row[x])) ++x;
-            if (x > start) runs.emplace_back(start, y, x - start, 1);
+            while (x < w && !isTransparent(line[x])) ++x;
+            if (x > start) row.emplace_back(start, y, x - start, 1);
+        }
+        const bool repeats =
+            !row.empty() && runs.size() - previousBand == row.size() &&
+            runs[previousBand].bottom() == y - 1 &&
+            std::equal(row.begin(), row.end(), runs.begin() + static_cast<long>(previousBand),
+                       [](const QRect& a, const QRect& b) {
+                           return a.left() == b.left() && a.right() == b.right();
+                       });
+        if (repeats) {
+            for (size_t i = previousBand; i < runs.size(); ++i) runs[i].setBottom(y);
+        } else if (!row.empty()) {
+            previousBand = runs.size();
+            runs.insert(runs.end(), row.begin(), row.end());
         }
     }
     QRegion region;

@@ -32,6 +32,7 @@ SkinImage LoadSkinImage(const std::filesystem::path& folder, std::string_view na
 qreal SkinDevicePixelRatio();
 
 // "vorlin: skin image /path/x.jpg is missing": the one line printed before exiting.
+// file is the layout file when that names no picture.
 std::string SkinImageFailureLine(const SkinImage& image);
 
 // Prints the failure line on stderr and ends the program with kSkinImageExitCode.
