@@ -27,9 +27,9 @@ constexpr LookSlots kDialog = {Normal, Over, Down, Disabled, Down};
 constexpr LookSlots kProfileDialog = {Normal, Over, Down, Disabled, Normal};
 constexpr LookSlots kUpdateDialog = {Normal, Over, Over, Over, Over};
 
-SkinControl Button(std::string_view key, int id, ControlKind kind, LookSlots slots,
+SkinControl Button(std::string_view key, int id, ControlKind kind, LookSlots looks,
                    bool hidden = false) {
-    return {key, id, P::ImageButton, kind, slots, hidden};
+    return {key, id, P::ImageButton, kind, looks, hidden};
 }
 SkinControl Control(std::string_view key, int id, ControlKind kind, bool hidden = false) {
     return {key, id, P::Control, kind, {}, hidden};

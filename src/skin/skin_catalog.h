@@ -54,7 +54,7 @@ struct SkinControl {
     int id;                // control id; 0 for controls that have none
     Placement placement;
     ControlKind kind;
-    LookSlots slots{};  // image buttons only
+    LookSlots looks{};  // image buttons only
     // Laid out but never shown, whatever the state.
     bool hidden = false;
     // Arrow placement: the keys in section "BUTTONINFO2" for the up and the down arrow.
