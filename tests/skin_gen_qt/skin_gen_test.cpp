@@ -123,15 +123,21 @@ TEST(SkinImages, LooksLineUpWithTheBackgroundAndTheMaskCutsTheCorners) {
     }
 }
 
-std::map<QString, QByteArray> Generate(const QString& out) {
+int RunGenerator(const QStringList& args, QByteArray* err = nullptr) {
     QProcess gen;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
     env.insert("ASAN_OPTIONS", "detect_leaks=0");
     gen.setProcessEnvironment(env);
-    gen.start(SKIN_GEN_PATH, {"--layouts", Q(kLayouts), "--out", out});
+    gen.start(SKIN_GEN_PATH, args);
     EXPECT_TRUE(gen.waitForFinished(240000));
-    EXPECT_EQ(gen.exitCode(), 0) << gen.readAllStandardError().toStdString();
+    if (err) *err = gen.readAllStandardError();
+    return gen.exitStatus() == QProcess::NormalExit ? gen.exitCode() : -1;
+}
+
+std::map<QString, QByteArray> Generate(const QString& out) {
+    QByteArray err;
+    EXPECT_EQ(RunGenerator({"--layouts", Q(kLayouts), "--out", out}, &err), 0) << err.toStdString();
     std::map<QString, QByteArray> files;
     for (const QString& name : QDir(out).entryList(QDir::Files)) {
         QFile f(out + "/" + name);
@@ -149,17 +155,26 @@ TEST(SkinGenerator, GivesTheSameBytesOnEveryRun) {
     EXPECT_EQ(first, second);
 }
 
+TEST(SkinGenerator, PreviewSheetsShowTheFourLooksOfEachWindowAtBothScales) {
+    QTemporaryDir out;
+    ASSERT_EQ(RunGenerator({"--layouts", Q(kLayouts), "--preview", out.path()}), 0);
+    const char* sheets[] = {"Main", "Composite", "Profile", "UpdateDlg"};
+    for (SkinWindow w : SkinWindows()) {
+        const QString name = sheets[int(w)];
+        QImage one(out.path() + "/" + name + ".png"), two(out.path() + "/" + name + "@2x.png");
+        ASSERT_FALSE(one.isNull()) << name.toStdString();
+        EXPECT_GE(one.width(), 4 * SkinOf(w).width) << name.toStdString();
+        EXPECT_GE(one.height(), int(SkinOf(w).lookSets.size()) * SkinOf(w).height);
+        EXPECT_EQ(two.size(), one.size() * 2) << name.toStdString();
+    }
+}
+
 TEST(SkinGenerator, RefusesAMissingLayoutFolderWithAMessage) {
     QTemporaryDir out;
-    QProcess gen;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("ASAN_OPTIONS", "detect_leaks=0");
-    gen.setProcessEnvironment(env);
-    gen.start(SKIN_GEN_PATH, {"--layouts", out.path() + "/none", "--out", out.path()});
-    ASSERT_TRUE(gen.waitForFinished(60000));
-    EXPECT_NE(gen.exitCode(), 0);
-    EXPECT_TRUE(gen.readAllStandardError().contains("Main.ini"));
+    QByteArray err;
+    EXPECT_NE(RunGenerator({"--layouts", out.path() + "/none", "--out", out.path()}, &err), 0);
+    EXPECT_TRUE(err.contains("Main.ini")) << err.toStdString();
+    EXPECT_NE(RunGenerator({"--bogus"}), 0);
 }
 
 }  // namespace
