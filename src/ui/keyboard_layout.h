@@ -1,18 +1,16 @@
 // The keyboard picture of the main window as data: every key button with its caption, the key
-// it stands for, its place in the key button list, its light, and its default rectangle.
+// it stands for, its place in the key button list and its light. Where a button sits is read
+// from the skin (Main.ini) under its layout key.
 #pragma once
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "keys/key_action.h"
 
 namespace vorlin {
-
-struct KeyRect {
-    int x, y, w, h;  // pixels, relative to the picture's top-left corner
-};
 
 struct PictureKey {
     int controlId;
@@ -20,7 +18,6 @@ struct PictureKey {
     KeyCode keyCode;    // 0 for the G keys, Fn, K45 and K56
     int listPosition;   // 0..103 in the key button list, -1 for buttons outside it
     int lightPosition;  // -1 for none
-    KeyRect rect;
 };
 
 constexpr int kKeyButtonListSize = 104;
@@ -33,5 +30,9 @@ const PictureKey* FindPictureKey(int controlId);
 std::span<const int> KeyButtonList();
 // Control ids of every key button, in KeyboardPicture order.
 std::vector<int> PictureControlIds();
+
+// The button's key in section "BUTTONINFO" of Main.ini: "KEY_%03X" of its KeyCode, "FUNC_G1"..
+// "FUNC_G9", "KEY_FN"; K45 and K56 by the codes of their key table rows, "KEY_056", "KEY_073".
+std::string PictureLayoutKey(const PictureKey& key);
 
 }  // namespace vorlin

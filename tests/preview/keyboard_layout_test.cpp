@@ -1,7 +1,8 @@
-// The default keyboard picture: identities, lights and rectangles of its key buttons.
+// The keyboard picture: identities, lights and layout keys of its key buttons.
 #include <gtest/gtest.h>
 
 #include <set>
+#include <string>
 
 #include "store/lighting_keys.h"
 #include "ui/keyboard_layout.h"
@@ -71,21 +72,21 @@ TEST(KeyboardPicture, LightsAreDistinctExceptTheGKeys) {
     for (const LightKey& k : LightKeys()) EXPECT_NE(FindPictureKey(k.controlId), nullptr);
 }
 
-TEST(KeyboardPicture, RectanglesDoNotOverlap) {
-    auto picture = KeyboardPicture();
-    for (size_t i = 0; i < picture.size(); ++i) {
-        const KeyRect& a = picture[i].rect;
-        EXPECT_GE(a.x, 0);
-        EXPECT_GE(a.y, 0);
-        EXPECT_GT(a.w, 0);
-        EXPECT_GT(a.h, 0);
-        for (size_t j = i + 1; j < picture.size(); ++j) {
-            const KeyRect& b = picture[j].rect;
-            bool apart =
-                a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
-            EXPECT_TRUE(apart) << picture[i].label << " overlaps " << picture[j].label;
-        }
-    }
+// Where the buttons sit is the skin's (tests/skin checks Main.ini's rectangles); the picture
+// only names each button's layout key.
+TEST(KeyboardPicture, LayoutKeysFollowTheKeyCodeAndAreDistinct) {
+    std::set<std::string> keys;
+    for (const PictureKey& k : KeyboardPicture())
+        EXPECT_TRUE(keys.insert(PictureLayoutKey(k)).second) << PictureLayoutKey(k);
+    struct Case {
+        int id;
+        const char* key;
+    } cases[] = {
+        {kEsc, "KEY_001"},      {kA, "KEY_01E"},   {kPrintScreen, "KEY_137"},
+        {kNumEnter, "KEY_11C"}, {kG1, "FUNC_G1"},  {kG9, "FUNC_G9"},
+        {kFn, "KEY_FN"},        {kK45, "KEY_056"}, {kK56, "KEY_073"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(PictureLayoutKey(*FindPictureKey(c.id)), c.key);
 }
 
 }  // namespace
