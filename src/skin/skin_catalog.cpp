@@ -243,8 +243,8 @@ constexpr std::string_view kDirectionPictures[] = {
     "downup.bmp", "downdown.bmp", "kuosan.bmp",  "kuosandown.bmp", "julong.bmp", "julongdown.bmp",
 };
 
-std::vector<SkinImage> MainImages() {
-    std::vector<SkinImage> images;
+std::vector<SkinPicture> MainImages() {
+    std::vector<SkinPicture> images;
     for (std::string_view f : kMainLooks[0].files) images.push_back({f, ImageRole::Look});
     images.push_back({"main_color0.jpg", ImageRole::Switch});
     images.push_back({"main_color1.jpg", ImageRole::Switch});
@@ -289,13 +289,13 @@ std::vector<SkinImage> MainImages() {
     return images;
 }
 
-std::vector<SkinImage> DialogImages(std::span<const LookSet> sets, std::string_view background,
-                                    std::string_view mask) {
-    std::vector<SkinImage> images;
+std::vector<SkinPicture> DialogImages(std::span<const LookSet> sets, std::string_view background,
+                                      std::string_view mask) {
+    std::vector<SkinPicture> images;
     for (const LookSet& set : sets)
         for (std::string_view f : set.files) {
             bool known = false;
-            for (const SkinImage& i : images) known = known || i.file == f;
+            for (const SkinPicture& i : images) known = known || i.file == f;
             if (!known) images.push_back({f, ImageRole::Look});
         }
     images.push_back({background, ImageRole::Background});
@@ -305,12 +305,12 @@ std::vector<SkinImage> DialogImages(std::span<const LookSet> sets, std::string_v
 
 struct Catalog {
     std::vector<SkinControl> mainControls = MainControls();
-    std::vector<SkinImage> mainImages = MainImages();
-    std::vector<SkinImage> compositeImages =
+    std::vector<SkinPicture> mainImages = MainImages();
+    std::vector<SkinPicture> compositeImages =
         DialogImages(kCompositeLooks, "composite_back.jpg", "composite_mask.bmp");
-    std::vector<SkinImage> profileImages =
+    std::vector<SkinPicture> profileImages =
         DialogImages(kProfileLooks, "Profile_back.jpg", "Profile_mask.bmp");
-    std::vector<SkinImage> updateImages =
+    std::vector<SkinPicture> updateImages =
         DialogImages(kUpdateLooks, "update_back.jpg", "update_mask.bmp");
     WindowSkin skins[4] = {
         {SkinWindow::Main, "Main.ini", 1180, 640, kMainLooks, mainControls, mainImages},
@@ -347,7 +347,7 @@ const SkinControl* FindSkinControl(const WindowSkin& skin, std::string_view key)
     return nullptr;
 }
 
-std::optional<LayoutRect> SkinImageSize(const WindowSkin& skin, const SkinImage& image,
+std::optional<LayoutRect> SkinImageSize(const WindowSkin& skin, const SkinPicture& image,
                                         const std::filesystem::path& skinFolder) {
     if (!image.sizeKey.empty()) {
         LayoutRect r = ReadLayoutRect(skinFolder / skin.layoutFile, kLayoutSection, image.sizeKey);

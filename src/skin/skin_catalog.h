@@ -79,7 +79,7 @@ enum class ImageRole {
     Icon,     // tray and application icons, square
 };
 
-struct SkinImage {
+struct SkinPicture {
     std::string_view file;
     ImageRole role;
     // Picture: the layout key whose width and height the picture has. Others: empty.
@@ -96,7 +96,7 @@ struct WindowSkin {
     int height;
     std::span<const LookSet> lookSets;  // the main window and the dialogs have one, the editor five
     std::span<const SkinControl> controls;
-    std::span<const SkinImage> images;  // every image the window loads, each once
+    std::span<const SkinPicture> images;  // every image the window loads, each once
 };
 
 std::span<const SkinWindow> SkinWindows();
@@ -107,7 +107,7 @@ const SkinControl* FindSkinControl(const WindowSkin& skin, std::string_view key)
 
 // The size an image is drawn at (logical pixels), from the layout file for pictures; nullopt
 // when a picture's size key is missing from it.
-std::optional<LayoutRect> SkinImageSize(const WindowSkin& skin, const SkinImage& image,
+std::optional<LayoutRect> SkinImageSize(const WindowSkin& skin, const SkinPicture& image,
                                         const std::filesystem::path& skinFolder);
 
 // The main window's picture names.

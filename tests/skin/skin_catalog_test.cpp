@@ -48,8 +48,8 @@ TEST(SkinCatalog, EveryKeyIsInItsFileInsideTheWindowAndClickable) {
             }
             if (c.placement == Placement::Arrow) {
                 // The arrow sheet holds the picture at the second key's place, cut at (x-1, y-1).
-                const SkinImage* sheet = nullptr;
-                for (const SkinImage& i : skin.images)
+                const SkinPicture* sheet = nullptr;
+                for (const SkinPicture& i : skin.images)
                     if (i.role == ImageRole::ArrowSheet) sheet = &i;
                 ASSERT_NE(sheet, nullptr);
                 for (std::string_view key2 : {c.upKey, c.downKey}) {
@@ -85,7 +85,7 @@ TEST(SkinCatalog, TheScreenSectionNamesTheCatalogsBackgroundAndMask) {
         const WindowSkin& skin = SkinOf(w);
         SkinScreen screen = ReadSkinScreen(kSkins / skin.layoutFile);
         std::string background, mask;
-        for (const SkinImage& i : skin.images) {
+        for (const SkinPicture& i : skin.images) {
             if (i.role == ImageRole::Background) background = i.file;
             if (i.role == ImageRole::Mask) mask = i.file;
         }
@@ -153,13 +153,13 @@ TEST(SkinCatalog, PicturesHaveTheSizeOfEveryControlShowingThem) {
         {"CONTROL_LightSlider", "CONTROL_SpeedSlider"},
     };
     for (auto [a, b] : sharing) EXPECT_EQ(size(a), size(b)) << a << " " << b;
-    for (const SkinImage& i : main.images) {
+    for (const SkinPicture& i : main.images) {
         auto r = SkinImageSize(main, i, kSkins);
         ASSERT_TRUE(r) << i.file;
         EXPECT_GT(r->w, 0) << i.file;
     }
     std::set<std::string_view> files;
-    for (const SkinImage& i : main.images) EXPECT_TRUE(files.insert(i.file).second) << i.file;
+    for (const SkinPicture& i : main.images) EXPECT_TRUE(files.insert(i.file).second) << i.file;
 }
 
 TEST(SkinCatalog, PictureNames) {

@@ -46,7 +46,7 @@ TEST(SkinImages, EveryCatalogImageIsBuiltAtOneAndTwoTimesItsSize) {
     size_t count = 0;
     for (SkinWindow w : SkinWindows()) {
         const WindowSkin& skin = SkinOf(w);
-        for (const SkinImage& image : skin.images) {
+        for (const SkinPicture& image : skin.images) {
             auto size = SkinImageSize(skin, image, kLayouts);
             ASSERT_TRUE(size) << image.file;
             const std::string file(image.file);

@@ -770,7 +770,7 @@ bool LoadFonts(Fonts& fonts) {
     return true;
 }
 
-QImage DrawImage(const WindowLayout& layout, const SkinImage& image, int w, int h, int scale,
+QImage DrawImage(const WindowLayout& layout, const SkinPicture& image, int w, int h, int scale,
                  const Fonts& fonts) {
     const bool icon = image.role == ImageRole::Icon;
     QImage out(w * scale, h * scale, icon ? QImage::Format_ARGB32 : QImage::Format_RGB32);

@@ -35,7 +35,7 @@ bool LoadFonts(Fonts& fonts);
 
 // The image at logical size w x h drawn at scale (1 or 2). Empty image when the catalog entry
 // is unknown to the generator.
-QImage DrawImage(const WindowLayout& layout, const vorlin::SkinImage& image, int w, int h,
+QImage DrawImage(const WindowLayout& layout, const vorlin::SkinPicture& image, int w, int h,
                  int scale, const Fonts& fonts);
 
 }  // namespace skingen

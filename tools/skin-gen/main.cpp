@@ -55,7 +55,7 @@ bool DrawWindow(const WindowSkin& skin, const std::filesystem::path& layouts, in
         Fail("no layout in " + (layouts / skin.layoutFile).string());
         return false;
     }
-    for (const SkinImage& image : skin.images) {
+    for (const SkinPicture& image : skin.images) {
         auto size = SkinImageSize(skin, image, layouts);
         if (!size) {
             Fail(std::string(skin.layoutFile) + " lacks " + std::string(image.sizeKey) +
@@ -114,7 +114,7 @@ int WritePreview(const std::filesystem::path& layouts, const std::filesystem::pa
             const int gap = 16 * scale, labelH = 24 * scale;
             const int cellW = skin.width * scale, cellH = skin.height * scale;
             int picturesW = gap, picturesH = 0;
-            for (const SkinImage& i : skin.images) {
+            for (const SkinPicture& i : skin.images) {
                 if (i.role == ImageRole::Look || i.role == ImageRole::Switch ||
                     i.role == ImageRole::Background || i.role == ImageRole::Mask)
                     continue;
@@ -150,7 +150,7 @@ int WritePreview(const std::filesystem::path& layouts, const std::filesystem::pa
                 p.drawText(QRect(gap, y, sheetW, labelH), Qt::AlignLeft | Qt::AlignVCenter,
                            QStringLiteral("pictures"));
                 int x = gap;
-                for (const SkinImage& i : skin.images) {
+                for (const SkinPicture& i : skin.images) {
                     if (i.role == ImageRole::Look || i.role == ImageRole::Switch ||
                         i.role == ImageRole::Background || i.role == ImageRole::Mask)
                         continue;
