@@ -72,15 +72,14 @@ class CliSink : public MainWindowSink {
     void SendReloadProfile() override { Call(onReload); }
     void PostOpen() override {}
     void HideMainWindow() override {}
-    void SetTimer(int timerId, int) override {
-        if (onTimer) onTimer(timerId);
-    }
-    void SetTrayIcon(int iconId) override {
-        if (onTrayIcon) onTrayIcon(iconId);
+    void ScheduleLightingReload() override { Call(onLightingReload); }
+    void ScheduleUserColourReset() override { Call(onUserColourReset); }
+    void ShowTrayState(TrayState state) override {
+        if (onTrayState) onTrayState(state);
     }
 
-    std::function<void()> onLost, onReload;
-    std::function<void(int)> onTimer, onTrayIcon;
+    std::function<void()> onLost, onReload, onLightingReload, onUserColourReset;
+    std::function<void(TrayState)> onTrayState;
 
   private:
     static void Call(const std::function<void()>& f) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -108,13 +108,13 @@ class KeyNames : public ::testing::Test {
   protected:
     void SetUp() override {
         paths_.exeFolder = dir_.path();
-        testing::WriteBytes(dir_ / "Lang0409.ini",
-                            "[TEXT]\nIDS_KEYBOARD_A=A\nIDS_KEYBOARD_UP=Up ↑\nUNKNOWN_KEY=Key %d\n"
-                            "IDS_KEYBOARD_ESC=\nIDS_KEYBOARD_RSHIFT=Right Shift\n");
-        testing::WriteBytes(dir_ / "Lang0416.ini",
-                            "[TEXT]\nIDS_KEYBOARD_A=A\nUNKNOWN_KEY=%s%n %x Tecla %d\n");
+        test::WriteBytes(dir_ / "Lang0409.ini",
+                         "[TEXT]\nIDS_KEYBOARD_A=A\nIDS_KEYBOARD_UP=Up ↑\nUNKNOWN_KEY=Key %d\n"
+                         "IDS_KEYBOARD_ESC=\nIDS_KEYBOARD_RSHIFT=Right Shift\n");
+        test::WriteBytes(dir_ / "Lang0416.ini",
+                         "[TEXT]\nIDS_KEYBOARD_A=A\nUNKNOWN_KEY=%s%n %x Tecla %d\n");
     }
-    testing::TempFolder dir_;
+    test::TempFolder dir_;
     AppPaths paths_;
 };
 

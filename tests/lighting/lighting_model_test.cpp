@@ -14,6 +14,7 @@
 #include "store/lighting_edits.h"
 #include "store/lighting_model.h"
 #include "store/lighting_modes.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -57,9 +58,6 @@ fs::path AssetsDefaultPrefix() {
 class LightingModelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-light-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
         paths_.exeFolder = root_ / "exe";
         paths_.skinFolder = paths_.exeFolder / "Skins";
         paths_.defaultUserColourPrefix = AssetsDefaultPrefix();
@@ -72,7 +70,6 @@ class LightingModelTest : public ::testing::Test {
     void TearDown() override {
         ctx_.reset();
         sim_.reset();
-        fs::remove_all(root_);
     }
 
     void Connect(SimModel model) {
@@ -122,7 +119,8 @@ class LightingModelTest : public ::testing::Test {
             fs::copy_file(UserColourFilePath(AssetsDefaultPrefix(), 3), UserFile(p));
     }
 
-    fs::path root_;
+    test::TempFolder folder_{"vorlin-light"};
+    const fs::path& root_ = folder_.path();
     AppPaths paths_;
     LightingModel model_;
     std::unique_ptr<SimLink> sim_;

@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "store/lighting_keys.h"
 #include "store/user_colour_file.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -19,13 +20,7 @@ namespace fs = std::filesystem;
 
 class UserColourFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-ucf-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = UserColourFilePath(dir_ / "UserDengColor_", 1);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { file_ = UserColourFilePath(dir_ / "UserDengColor_", 1); }
     void Write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
     std::string Read(const fs::path& file) {
         std::ifstream in(file);
@@ -34,7 +29,9 @@ class UserColourFileTest : public ::testing::Test {
         return s.str();
     }
 
-    fs::path dir_, file_;
+    test::TempFolder folder_{"vorlin-ucf"};
+    const fs::path& dir_ = folder_.path();
+    fs::path file_;
 };
 
 TEST_F(UserColourFileTest, PathIsPrefixNumberAndExtension) {

@@ -4,10 +4,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/temp_folder.h"
 #include "platform/utf.h"
+#include "support/temp_folder.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 
 namespace {
 
@@ -252,4 +252,4 @@ TEST(IniWrite, RefusesWhatWouldBreakTheFile) {
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

@@ -8,9 +8,9 @@
 #include "platform/app_paths.h"
 #include "platform/locale_language.h"
 #include "platform/settings.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 namespace {
 
 // Sets environment variables for one test and restores them afterwards.
@@ -143,4 +143,4 @@ TEST(LocaleLanguage, MapsLocaleNames) {
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

@@ -12,15 +12,15 @@
 #include "keys/key_table.h"
 #include "platform/ini_file.h"
 #include "platform/settings.h"
-#include "platform/temp_folder.h"
 #include "skin/text_keys.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 class LanguageChoice : public ::testing::Test {
   protected:
@@ -96,9 +96,9 @@ class Lookup : public ::testing::Test {
         WriteBytes(dir_ / "Lang0409.ini",
                    "[TEXT]\nMAIN_CAPTION=Keyboard\nPROFILE_1=\n[LIGHT]\nSpeed=Speed\n"
                    "[MODE]\n12=Vertical Wave\n");
-        WriteBytes(dir_ / "Lang0416.ini",
-                   testing::Utf16LeWithBom(
-                       "[TEXT]\r\nMAIN_CAPTION=Teclado\r\n[MODE]\r\n5=Respiração\r\n"));
+        WriteBytes(
+            dir_ / "Lang0416.ini",
+            test::Utf16LeWithBom("[TEXT]\r\nMAIN_CAPTION=Teclado\r\n[MODE]\r\n5=Respiração\r\n"));
     }
     TempFolder dir_;
     AppPaths paths_;

@@ -79,7 +79,7 @@ struct SimStore {
 
     static constexpr char kLanguage[] = "[TEXT]\nMACRO_NEW_PREFIX=Macro\n";
 
-    TempDir dir;
+    TempFolder dir;
     std::shared_ptr<SimKeyboard> keyboard;
     SimBackend backend{SimBackend::Transport::Socketpair};
     DeviceLink link;
