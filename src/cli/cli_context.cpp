@@ -282,7 +282,7 @@ bool CliSession::Ask(const std::string& text, PromptButtons buttons) {
 }
 
 std::string CliSession::Text(const std::string& key) const {
-    return LookupText(paths, key, languageIndex);
+    return LookupText(texts, key, languageIndex);
 }
 
 int CliSession::Fail(int code, const std::string& message) const {

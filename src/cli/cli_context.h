@@ -19,6 +19,7 @@
 #include "platform/keyboard_lock.h"
 #include "platform/main_window_sink.h"
 #include "platform/prompter.h"
+#include "skin/language.h"
 
 namespace vorlin {
 
@@ -125,6 +126,7 @@ struct CliSession {
 
     AppPaths paths;
     int languageIndex = 0;
+    LanguageCache texts{paths};
 
     std::shared_ptr<HidrawBackend> hidraw;
     std::shared_ptr<SimBackend> simBackend;

@@ -20,11 +20,13 @@ namespace {
 constexpr std::string_view kMissingText = "#Error";
 constexpr int kLanguageCount = static_cast<int>(std::size(kLanguageTable));
 
+}  // namespace
+
 // Parsed language files, reused while the file on disk is unchanged. A window asks for
 // hundreds of texts at once (a key name and prompts per key button); reading the file for each
 // of them costs several milliseconds. A changed, replaced or removed file is seen at the next
 // lookup, or within kRecheckNs for a file that had been unchanged for a while.
-class LanguageFileCache {
+class LanguageCache::Files {
   public:
     // nullopt when the file or the key is missing.
     std::optional<std::string> Find(const std::filesystem::path& file, std::string_view section,
@@ -124,14 +126,21 @@ class LanguageFileCache {
     std::unordered_map<std::string, Entry> files_;
 };
 
-LanguageFileCache& Cache() {
-    static LanguageFileCache cache;
-    return cache;
+LanguageCache::LanguageCache(const AppPaths& paths)
+    : paths_(paths), files_(std::make_unique<Files>()) {}
+
+LanguageCache::~LanguageCache() = default;
+
+std::optional<std::string> LanguageCache::Find(int languageIndex, std::string_view section,
+                                               std::string_view key) const {
+    return files_->Find(LanguageFilePath(paths_, languageIndex), section, key);
 }
 
-std::string Lookup(const AppPaths& paths, std::string_view section, std::string_view key,
+namespace {
+
+std::string Lookup(const LanguageCache& texts, std::string_view section, std::string_view key,
                    int languageIndex) {
-    const auto text = Cache().Find(LanguageFilePath(paths, languageIndex), section, key);
+    const auto text = texts.Find(languageIndex, section, key);
     return text ? *text : std::string(kMissingText);
 }
 
@@ -173,16 +182,16 @@ std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex)
     return paths.exeFolder / name;
 }
 
-std::string LookupText(const AppPaths& paths, std::string_view key, int languageIndex) {
-    return Lookup(paths, "TEXT", key, languageIndex);
+std::string LookupText(const LanguageCache& texts, std::string_view key, int languageIndex) {
+    return Lookup(texts, "TEXT", key, languageIndex);
 }
 
-std::string LookupLightText(const AppPaths& paths, std::string_view key, int languageIndex) {
-    return Lookup(paths, "LIGHT", key, languageIndex);
+std::string LookupLightText(const LanguageCache& texts, std::string_view key, int languageIndex) {
+    return Lookup(texts, "LIGHT", key, languageIndex);
 }
 
-std::string LookupModeName(const AppPaths& paths, int mode, int languageIndex) {
-    return Lookup(paths, "MODE", std::to_string(mode), languageIndex);
+std::string LookupModeName(const LanguageCache& texts, int mode, int languageIndex) {
+    return Lookup(texts, "MODE", std::to_string(mode), languageIndex);
 }
 
 }  // namespace vorlin

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -24,12 +26,32 @@ uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId);
 // exeFolder/"Lang%04X.ini" of the table entry; an index outside the table counts as 0.
 std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex);
 
-// Texts come from the file as it is on disk: a parsed copy is reused only while the file is
-// unchanged (an edit, replacement or removal shows at the next lookup, or within 0.2 s for a
-// file that had not changed for a few seconds before). A missing file or key gives "#Error", a key
-// with an empty value gives an empty text.
-std::string LookupText(const AppPaths& paths, std::string_view key, int languageIndex);
-std::string LookupLightText(const AppPaths& paths, std::string_view key, int languageIndex);
-std::string LookupModeName(const AppPaths& paths, int mode, int languageIndex);
+// The parsed language files of one application, and the lookups through them. Texts come from
+// the file as it is on disk: a parsed copy is reused only while the file is unchanged (an edit,
+// replacement or removal shows at the next lookup, or within 0.2 s for a file that had not
+// changed for a few seconds before). The application context owns one, beside the paths it
+// reads from; lookups may come from any thread.
+class LanguageCache {
+  public:
+    explicit LanguageCache(const AppPaths& paths);
+    ~LanguageCache();
+    LanguageCache(const LanguageCache&) = delete;
+    LanguageCache& operator=(const LanguageCache&) = delete;
+
+    const AppPaths& paths() const { return paths_; }
+    // The value in the language file of the index; nullopt when the file or the key is missing.
+    std::optional<std::string> Find(int languageIndex, std::string_view section,
+                                    std::string_view key) const;
+
+  private:
+    class Files;
+    const AppPaths& paths_;
+    std::unique_ptr<Files> files_;  // holds its own lock
+};
+
+// A missing file or key gives "#Error", a key with an empty value gives an empty text.
+std::string LookupText(const LanguageCache& texts, std::string_view key, int languageIndex);
+std::string LookupLightText(const LanguageCache& texts, std::string_view key, int languageIndex);
+std::string LookupModeName(const LanguageCache& texts, int mode, int languageIndex);
 
 }  // namespace vorlin

@@ -73,7 +73,7 @@ int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes) {
                 if (ReadMacroArea(ctx.link, area.data(), total) != kDone) return 0;
             }
             const std::u16string prefix =
-                Utf8ToUtf16(LookupText(ctx.paths, "MACRO_NEW_PREFIX", ctx.languageIndex));
+                Utf8ToUtf16(LookupText(ctx.texts, "MACRO_NEW_PREFIX", ctx.languageIndex));
             DecodeMacroArea(area, macros, prefix);
         }
     } catch (const std::bad_alloc&) {

@@ -114,11 +114,11 @@ void WriteField(LightingModel& model, DeviceLink& link, int field, const uint8_t
     WriteFields(model, link, {{field, bytes, length}});
 }
 
-std::vector<std::string> ShowModeList(LightingModel& model, const AppPaths& paths,
+std::vector<std::string> ShowModeList(LightingModel& model, const LanguageCache& texts,
                                       int languageIndex) {
     std::vector<std::string> names;
     for (const ModeIndexEntry& e : model.modeIndexTable)
-        names.push_back(LookupModeName(paths, e.mode, languageIndex));
+        names.push_back(LookupModeName(texts, e.mode, languageIndex));
     return names;
 }
 

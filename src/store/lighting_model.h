@@ -14,6 +14,7 @@
 
 #include "device/device_link.h"
 #include "platform/app_paths.h"
+#include "skin/language.h"
 #include "store/device_state.h"
 #include "store/lighting_colour.h"
 #include "store/lighting_keys.h"
@@ -96,7 +97,7 @@ void WriteField(LightingModel& model, DeviceLink& link, int field, const uint8_t
 void WriteFields(LightingModel& model, DeviceLink& link, std::initializer_list<FieldWrite> writes);
 
 // The mode list in display order: names from the language file, and modeIndexTable.
-std::vector<std::string> ShowModeList(LightingModel& model, const AppPaths& paths,
+std::vector<std::string> ShowModeList(LightingModel& model, const LanguageCache& texts,
                                       int languageIndex);
 int ModePosition(const LightingModel& model, int mode);  // -1 when not in the list
 int ModeAt(const LightingModel& model, int position);    // 0 when there is no such entry

@@ -96,13 +96,14 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
     return 1;
 }
 
-int ReadRecordDelaySetting(const AppPaths& paths, int languageIndex) {
-    const std::string name = LookupText(paths, "MACRO_ACTION_RECORD_DELAY", languageIndex);
+int ReadRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex) {
+    const std::string name = LookupText(texts, "MACRO_ACTION_RECORD_DELAY", languageIndex);
     return SettingsReadString(paths, "PROFILES", name, "0") == "1" ? 1 : 0;
 }
 
-bool WriteRecordDelaySetting(const AppPaths& paths, int languageIndex, int value) {
-    const std::string name = LookupText(paths, "MACRO_ACTION_RECORD_DELAY", languageIndex);
+bool WriteRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex,
+                             int value) {
+    const std::string name = LookupText(texts, "MACRO_ACTION_RECORD_DELAY", languageIndex);
     return SettingsWriteString(paths, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
 }
 

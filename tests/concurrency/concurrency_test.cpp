@@ -59,7 +59,8 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
     int writeAll = 0;
     RecordingUi ui;
     const int language = 0;
-    StoreContext ctx{work, apply, link, state, writeAll, prompter, paths, language, ui};
+    const LanguageCache texts(paths);
+    StoreContext ctx{work, apply, link, state, writeAll, prompter, paths, language, ui, texts};
 
     // The keyboard acts on its own while commands run.
     std::atomic<bool> stop{false};

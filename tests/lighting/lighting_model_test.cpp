@@ -539,7 +539,7 @@ TEST_F(LightingModelTest, ModeNamesComeFromTheLanguageFile) {
     Connect(SimModel::k0C45_5004);
     std::ofstream(paths_.exeFolder / "Lang0409.ini") << "[MODE]\n1=Wave\n18=Rings\n";
     ASSERT_EQ(LoadLighting(model_, Ctx()), 0);
-    std::vector<std::string> names = ShowModeList(model_, paths_, 0);
+    std::vector<std::string> names = ShowModeList(model_, LanguageCache(paths_), 0);
     ASSERT_EQ(names.size(), 18u);
     EXPECT_EQ(names[0], "Wave");
     EXPECT_EQ(names[1], "#Error");

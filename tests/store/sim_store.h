@@ -91,8 +91,9 @@ struct SimStore {
     RecordingUi ui;
     AppPaths paths;
     int languageIndex = 0;
+    LanguageCache texts{paths};
     StoreContext ctx{work,     apply, link,          connection, writeAllProfiles,
-                     prompter, paths, languageIndex, ui};
+                     prompter, paths, languageIndex, ui,         texts};
 };
 
 }  // namespace vorlin::test
