@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const AppPaths paths = MakeAppPaths(fuzz::ScratchFolder() / "app");
     static const LanguageCache texts(paths);
     LightingModel model;
-    LightingContext ctx{s.link, paths};
+    IniLock iniLock;
+    LightingContext ctx{s.link, paths, iniLock};
     const int r = LoadLighting(model, ctx);
     if (r != 0 && r != -1) std::abort();
     const int profile = ProfileIndex(model);

@@ -112,7 +112,7 @@ int CliSession::Prepare() {
     if (options.language == 1033 || options.language == 1046)
         languageIndex = options.language == 1033 ? 0 : 1;
     else
-        languageIndex = LanguageIndex(paths);
+        languageIndex = LanguageIndex(paths, iniLock);
 
     hidraw = std::make_shared<HidrawBackend>(options.sysfsRoot, options.devRoot);
     backend = std::make_unique<SystemHidBackend>(hidraw);

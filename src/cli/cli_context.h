@@ -127,6 +127,7 @@ struct CliSession {
     AppPaths paths;
     int languageIndex = 0;
     LanguageCache texts{paths};
+    IniLock iniLock;  // every ini file this session writes
 
     std::shared_ptr<HidrawBackend> hidraw;
     std::shared_ptr<SimBackend> simBackend;

@@ -167,7 +167,7 @@ int RunLighting(CliSession& s, const LightingOptions& o) {
     if (int code = s.Connect(); code != kExitOk) return code;
 
     LightingModel model;
-    LightingContext ctx{*s.link, s.paths};
+    LightingContext ctx{*s.link, s.paths, s.iniLock};
     DeviceStateBlock state;
     s.watch->Reset();
     if (const int r = ReadDeviceState(*s.link, state); r != kDone)

@@ -154,16 +154,16 @@ uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId) {
     return id;
 }
 
-int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId) {
+int ChooseLanguageIndex(const AppPaths& paths, IniLock& lock, uint16_t systemLanguageId) {
     std::optional<uint32_t> value = RegistryReadDword(paths, "LANGUAGE");
     if (!value) {
         // A store that cannot even take the value counts as a key that cannot be opened.
-        if (!RegistryWriteDword(paths, "LANGUAGE", 0)) return 0;
+        if (!RegistryWriteDword(paths, lock, "LANGUAGE", 0)) return 0;
         value = 0;
     }
     if (*value == 0) {
         value = LanguageIdForSystemDefault(systemLanguageId);
-        RegistryWriteDword(paths, "LANGUAGE", *value);
+        RegistryWriteDword(paths, lock, "LANGUAGE", *value);
     }
     for (int i = 0; i < kLanguageCount; ++i) {
         if (static_cast<uint32_t>(kLanguageTable[i]) == *value) return i;
@@ -171,8 +171,8 @@ int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId) {
     return 0;
 }
 
-int LanguageIndex(const AppPaths& paths) {
-    return ChooseLanguageIndex(paths, SystemDefaultLanguageId());
+int LanguageIndex(const AppPaths& paths, IniLock& lock) {
+    return ChooseLanguageIndex(paths, lock, SystemDefaultLanguageId());
 }
 
 std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex) {

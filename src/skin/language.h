@@ -10,6 +10,7 @@
 #include <string_view>
 
 #include "platform/app_paths.h"
+#include "platform/ini_file.h"
 
 namespace vorlin {
 
@@ -17,9 +18,9 @@ constexpr int kLanguageTable[2] = {1033, 1046};
 
 // The language chosen by the stored "LANGUAGE" value, or on first run by the system's default
 // language (then stored). 0 English, 1 Portuguese (Brazil).
-int LanguageIndex(const AppPaths& paths);
+int LanguageIndex(const AppPaths& paths, IniLock& lock);
 // The same choice with the system default given, for callers and tests that know it.
-int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId);
+int ChooseLanguageIndex(const AppPaths& paths, IniLock& lock, uint16_t systemLanguageId);
 // 3076 becomes 1033, 4100 becomes 1046, anything else but 1033 and 1046 becomes 1033.
 uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId);
 

@@ -101,10 +101,10 @@ int ReadRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, in
     return SettingsReadString(paths, "PROFILES", name, "0") == "1" ? 1 : 0;
 }
 
-bool WriteRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex,
-                             int value) {
+bool WriteRecordDelaySetting(const AppPaths& paths, IniLock& lock, const LanguageCache& texts,
+                             int languageIndex, int value) {
     const std::string name = LookupText(texts, "MACRO_ACTION_RECORD_DELAY", languageIndex);
-    return SettingsWriteString(paths, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
+    return SettingsWriteString(paths, lock, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
 }
 
 }  // namespace vorlin

@@ -32,7 +32,7 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
 
 // Whether recording measures delays: 0 or 1, kept per language in the settings store.
 int ReadRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex);
-bool WriteRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex,
-                             int value);
+bool WriteRecordDelaySetting(const AppPaths& paths, IniLock& lock, const LanguageCache& texts,
+                             int languageIndex, int value);
 
 }  // namespace vorlin

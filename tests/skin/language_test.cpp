@@ -34,6 +34,7 @@ class LanguageChoice : public ::testing::Test {
     }
     TempFolder dir_;
     AppPaths paths_;
+    IniLock lock_;
 };
 
 TEST_F(LanguageChoice, StoredValueWins) {
@@ -49,11 +50,12 @@ TEST_F(LanguageChoice, StoredValueWins) {
     };
     for (const Case& c : cases) {
         Store(c.stored);
-        EXPECT_EQ(ChooseLanguageIndex(paths_, c.system), c.index) << c.stored;
+        EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, c.system), c.index) << c.stored;
         EXPECT_EQ(RegistryReadDword(paths_, "LANGUAGE"), c.value) << c.stored;  // left as it was
     }
     Store("2052");
-    EXPECT_EQ(LanguageFilePath(paths_, ChooseLanguageIndex(paths_, 1046)), dir_ / "Lang0409.ini");
+    EXPECT_EQ(LanguageFilePath(paths_, ChooseLanguageIndex(paths_, lock_, 1046)),
+              dir_ / "Lang0409.ini");
 }
 
 TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
@@ -70,7 +72,7 @@ TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
     for (const Case& c : cases) {
         std::filesystem::remove_all(dir_ / "cfg");
         if (c.stored) Store(c.stored);
-        EXPECT_EQ(ChooseLanguageIndex(paths_, c.system), c.index) << c.system;
+        EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, c.system), c.index) << c.system;
         EXPECT_EQ(RegistryReadDword(paths_, "LANGUAGE"), c.storedAfter) << c.system;
     }
     EXPECT_EQ(LanguageFilePath(paths_, 1), dir_ / "Lang0416.ini");
@@ -79,7 +81,7 @@ TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
 TEST_F(LanguageChoice, UnusableStoreGivesEnglish) {
     // The registry file's folder cannot exist: a plain file is in its way.
     WriteBytes(dir_ / "cfg", "not a folder");
-    EXPECT_EQ(ChooseLanguageIndex(paths_, 1046), 0);
+    EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, 1046), 0);
 }
 
 TEST_F(LanguageChoice, SystemDefaultMapping) {

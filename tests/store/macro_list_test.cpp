@@ -119,6 +119,7 @@ TEST(RecordDelaySetting, KeptPerLanguageUnderItsText) {
     test::TempFolder dir;
     const AppPaths paths = test::PathsIn(dir.path());
     const LanguageCache texts(paths);
+    IniLock lock;
     std::filesystem::create_directories(paths.exeFolder);
     const std::string english = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Record delays\n";
     const std::string portuguese = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Gravar atrasos\n";
@@ -126,12 +127,12 @@ TEST(RecordDelaySetting, KeptPerLanguageUnderItsText) {
     test::WriteFile(paths.exeFolder / "Lang0416.ini", {portuguese.begin(), portuguese.end()});
 
     EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 0);
-    ASSERT_TRUE(WriteRecordDelaySetting(paths, texts, 0, 1));
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, lock, texts, 0, 1));
     EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 1);
     EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 1), 0) << "each language keeps its own";
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "1");
 
-    ASSERT_TRUE(WriteRecordDelaySetting(paths, texts, 0, 5));
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, lock, texts, 0, 5));
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "0");
     EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 0);
 }
