@@ -37,6 +37,7 @@ size_t sink = 0;
 int main(int argc, char** argv) {
     vorlin::AppPaths paths;
     paths.exeFolder = argc > 1 ? argv[1] : VORLIN_ASSETS_DIR;
+    const vorlin::LanguageCache texts(paths);
     constexpr double kGoalMs = 2.0;
 
     struct Case {
@@ -62,10 +63,10 @@ int main(int argc, char** argv) {
                                   "KEYBOARD_TRAY_DESC",
                                   "MAIN_SWITCH_FUNCTION_TEXT"};
         const double mainMs = MedianMs([&] {
-            for (const char* k : mainKeys) sink += vorlin::LookupText(paths, k, lang).size();
+            for (const char* k : mainKeys) sink += vorlin::LookupText(texts, k, lang).size();
             for (auto k : vorlin::LightTextKeys())
-                sink += vorlin::LookupLightText(paths, k, lang).size();
-            for (int m = 1; m <= 20; ++m) sink += vorlin::LookupModeName(paths, m, lang).size();
+                sink += vorlin::LookupLightText(texts, k, lang).size();
+            for (int m = 1; m <= 20; ++m) sink += vorlin::LookupModeName(texts, m, lang).size();
         });
         cases.push_back(
             {lang ? "main window (pt-BR)" : "main window (en)",
@@ -74,14 +75,14 @@ int main(int argc, char** argv) {
         // Key editor opening: every caption plus the three choice lists.
         const double editorMs = MedianMs([&] {
             for (auto k : vorlin::WindowTextKeys())
-                sink += vorlin::LookupText(paths, k, lang).size();
+                sink += vorlin::LookupText(texts, k, lang).size();
             for (const auto& m : vorlin::MediaList())
-                sink += vorlin::KeyName(paths, lang, m.code).size();
+                sink += vorlin::KeyName(texts, lang, m.code).size();
             for (int f = 0; f < vorlin::kFunctionCount; ++f) {
-                sink += vorlin::LookupText(paths, vorlin::FunctionNameKey(f), lang).size();
+                sink += vorlin::LookupText(texts, vorlin::FunctionNameKey(f), lang).size();
             }
             for (const auto& m : vorlin::MouseList())
-                sink += vorlin::KeyName(paths, lang, m.code).size();
+                sink += vorlin::KeyName(texts, lang, m.code).size();
         });
         cases.push_back({lang ? "key editor (pt-BR)" : "key editor (en)",
                          static_cast<int>(vorlin::WindowTextKeys().size() + 18 + 11 + 5),
@@ -92,10 +93,10 @@ int main(int argc, char** argv) {
         const double panelMs = MedianMs([&] {
             for (uint16_t id = 0; id < 113; ++id) {
                 const vorlin::KeyCode code = vorlin::KeyCodeFromDisplayId(id % 111);
-                sink += vorlin::KeyName(paths, lang, code).size();
-                sink += vorlin::LookupText(paths, "KEY_PROMPT_SET", lang).size();
-                sink += vorlin::LookupText(paths, "KEY_PROMPT_SINGLE", lang).size();
-                sink += vorlin::KeyName(paths, lang, code).size();
+                sink += vorlin::KeyName(texts, lang, code).size();
+                sink += vorlin::LookupText(texts, "KEY_PROMPT_SET", lang).size();
+                sink += vorlin::LookupText(texts, "KEY_PROMPT_SINGLE", lang).size();
+                sink += vorlin::KeyName(texts, lang, code).size();
             }
         });
         cases.push_back({lang ? "keyboard panel tooltips (pt-BR)" : "keyboard panel tooltips (en)",

@@ -19,10 +19,12 @@
 #include "device/connection_monitor.h"
 #include "device/connection_state.h"
 #include "device/device_link.h"
-#include "device/keyboard_open.h"
 #include "device/protocol.h"
 #include "sim/sim_backend.h"
 #include "sim/sim_keyboard.h"
+#include "support/connect.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
 
 using namespace vorlin;
 using namespace std::chrono_literals;
@@ -33,21 +35,6 @@ constexpr int kRuns = 5;
 constexpr double kFullWriteGoal = 1.05;
 constexpr double kExchangeCpuGoal = 1.15;
 constexpr double kIdleShareGoal = 0.2;  // percent of one core
-
-class QuietSink : public MainWindowSink {
-  public:
-    void SendKeyboardLost() override {}
-    void SendReloadProfile() override {}
-    void PostOpen() override {}
-    void HideMainWindow() override {}
-    void SetTimer(int, int) override {}
-    void SetTrayIcon(int) override {}
-};
-
-class QuietPrompter : public Prompter {
-  public:
-    bool Ask(const std::string&, PromptButtons, const std::string&) override { return true; }
-};
 
 double ThreadCpuMicros() {
     timespec ts;
@@ -81,14 +68,6 @@ bool Verdict(const char* what, const char* figure, double value, double goal, co
     return met;
 }
 
-// The connection's own way in: the vendor collection opened, sizes set, the reply echo learnt.
-bool Connect(DeviceLink& link) {
-    const VendorSearch search = OpenVendorCollection(link);
-    if (!search.model) return false;
-    TakeKeyboard(link, *search.model);
-    return true;
-}
-
 // The least a host can do for one exchange on this socket: write the request, wait for the
 // reply, read it.
 bool BareRoundTrip(int fd, const uint8_t* frame, uint8_t* reply) {
@@ -105,7 +84,8 @@ int main() {
     auto keyboard = SimKeyboard::Create(SimModel::k320F_5000);
     backend.Add(keyboard);
     DeviceLink link(backend);
-    if (!Connect(link)) {
+    // The connection's own way in: the vendor collection opened, sizes set, the reply echo learnt.
+    if (!test::ConnectLink(link, test::LearnEcho::Yes)) {
         std::fprintf(stderr, "cannot open the simulated keyboard\n");
         return 2;
     }
@@ -203,8 +183,8 @@ int main() {
     link.ready = 0;
     DeviceLink monitored(backend);
     ConnectionState state;
-    QuietSink sink;
-    QuietPrompter prompter;
+    test::RecordingSink sink;
+    test::ScriptedPrompter prompter;
     ConnectionMonitor monitor(monitored, state, sink, prompter);
     monitor.Start();
     for (int i = 0; i < 300 && state.connectionState.load() != 1; ++i)

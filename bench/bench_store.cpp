@@ -9,19 +9,15 @@
 #include <vector>
 
 #include "bench_goal.h"
-#include "platform/prompter.h"
 #include "store/macro_area.h"
 #include "store/profile_file.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
 
 namespace {
 
 using namespace vorlin;
 using Clock = std::chrono::steady_clock;
-
-class SilentPrompter : public Prompter {
-  public:
-    bool Ask(const std::string&, PromptButtons, const std::string&) override { return false; }
-};
 
 MacroRecord Macro(uint16_t id, int actions, int nameChars) {
     MacroRecord r;
@@ -57,8 +53,7 @@ void Report(const char* what, double ms, double goal) {
 }  // namespace
 
 int main() {
-    const auto folder = std::filesystem::temp_directory_path() / "vorlin-bench-store";
-    std::filesystem::create_directories(folder);
+    const test::TempFolder folder("vorlin-bench-store");
     const auto path = folder / "largest.fwc";
 
     ConfigStore work;
@@ -80,7 +75,7 @@ int main() {
     std::printf("largest file: %ju bytes (100 macros x 2000 actions, %d string bytes)\n",
                 static_cast<uintmax_t>(std::filesystem::file_size(path)), work.stringBytes);
 
-    SilentPrompter prompter;
+    test::ScriptedPrompter prompter(false);
     ConfigStore loaded;
     int failures = 0;
     const double load = MedianMs(21, [&] {
@@ -130,7 +125,6 @@ int main() {
                 actions);
     Report("EncodeMacroArea of the largest area", encode, 0.5);
 
-    std::filesystem::remove_all(folder);
     if (failures) std::fprintf(stderr, "%d operations failed\n", failures);
     const int verdict = goals.Finish();
     return failures || verdict ? 1 : 0;

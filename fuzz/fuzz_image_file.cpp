@@ -6,25 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "platform/prompter.h"
 #include "store/config_store.h"
 #include "store/profile_file.h"
-
-namespace {
-
-class SilentPrompter : public vorlin::Prompter {
-  public:
-    bool Ask(const std::string&, vorlin::PromptButtons, const std::string&) override {
-        return false;
-    }
-};
-
-}  // namespace
+#include "support/scripted_prompter.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace vorlin;
     const std::span<const uint8_t> bytes(data, size);
-    SilentPrompter prompter;
+    test::ScriptedPrompter prompter(false);
     const int valid = ValidateImageBytes(bytes, "fuzz", prompter);
 
     ConfigStore work;

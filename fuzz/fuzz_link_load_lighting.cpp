@@ -11,13 +11,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Session s(data, size);
     if (!s.Connect()) std::abort();
     static const AppPaths paths = MakeAppPaths(fuzz::ScratchFolder() / "app");
+    static const LanguageCache texts(paths);
     LightingModel model;
-    LightingContext ctx{s.link, paths};
+    IniLock iniLock;
+    LightingContext ctx{s.link, paths, iniLock};
     const int r = LoadLighting(model, ctx);
     if (r != 0 && r != -1) std::abort();
     const int profile = ProfileIndex(model);
     if (profile < 0 || profile > 2) std::abort();
-    (void)ShowModeList(model, paths, 0);
+    (void)ShowModeList(model, texts, 0);
     DisconnectOnce(s.link);
     return 0;
 }

@@ -24,11 +24,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     fuzz::Session s(data, size);
     if (!s.Connect()) std::abort();
     static const AppPaths paths = MakeAppPaths(fuzz::ScratchFolder() / "app");
+    static const LanguageCache texts(paths);
     ConfigStore work, apply;
     int writeAll = 0;
     const int language = 0;
     QuietUi ui;
-    StoreContext ctx{work, apply, s.link, s.state, writeAll, s.prompter, paths, language, ui};
+    StoreContext ctx{work,       apply, s.link,   s.state, writeAll,
+                     s.prompter, paths, language, ui,      texts};
     const std::filesystem::path file = fuzz::ScratchFolder() / "read.fwc";
     std::error_code ec;
     std::filesystem::remove(file, ec);

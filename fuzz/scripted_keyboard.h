@@ -30,6 +30,9 @@
 #include "sim/keyboard_descriptors.h"
 #include "sim/sim_firmware.h"
 #include "sim/sim_memory.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
 
 namespace vorlin::fuzz {
 
@@ -131,35 +134,9 @@ class ScriptedBackend final : public HidBackend {
 
 // A private folder for the files a target writes, made once per process and removed at exit.
 inline const std::filesystem::path& ScratchFolder() {
-    static const std::filesystem::path folder = [] {
-        std::string pattern = (std::filesystem::temp_directory_path() / "vorlin-fuzz-XXXXXX");
-        if (!mkdtemp(pattern.data())) std::abort();
-        return std::filesystem::path(pattern);
-    }();
-    static const bool removedAtExit = [] {
-        return std::atexit([] {
-                   std::error_code ec;
-                   std::filesystem::remove_all(folder, ec);
-               }) == 0;
-    }();
-    (void)removedAtExit;
-    return folder;
+    static const test::TempFolder folder("vorlin-fuzz");
+    return folder.path();
 }
-
-class QuietSink final : public MainWindowSink {
-  public:
-    void SendKeyboardLost() override {}
-    void SendReloadProfile() override {}
-    void PostOpen() override {}
-    void HideMainWindow() override {}
-    void SetTimer(int, int) override {}
-    void SetTrayIcon(int) override {}
-};
-
-class QuietPrompter final : public Prompter {
-  public:
-    bool Ask(const std::string&, PromptButtons, const std::string&) override { return true; }
-};
 
 // Everything one input runs against: the scripted keyboard, the link and what a connection
 // leaves in the connection state.
@@ -178,8 +155,8 @@ struct Session {
     ScriptedBackend backend;
     DeviceLink link;
     ConnectionState state;
-    QuietSink sink;
-    QuietPrompter prompter;
+    test::RecordingSink sink;
+    test::ScriptedPrompter prompter;
 };
 
 inline bool IsResultCode(int r) {

@@ -69,7 +69,7 @@ int CliSession::Prepare() {
     if (options.language == 1033 || options.language == 1046)
         languageIndex = options.language == 1033 ? 0 : 1;
     else
-        languageIndex = LanguageIndex(paths);
+        languageIndex = LanguageIndex(paths, iniLock);
 
     hidraw = std::make_shared<HidrawBackend>(options.sysfsRoot, options.devRoot);
     backend = std::make_unique<SystemHidBackend>(hidraw);
@@ -241,7 +241,7 @@ bool CliSession::Ask(const std::string& text, PromptButtons buttons) {
 }
 
 std::string CliSession::Text(const std::string& key) const {
-    return LookupText(paths, key, languageIndex);
+    return LookupText(texts, key, languageIndex);
 }
 
 int CliSession::Fail(int code, const std::string& message) const {

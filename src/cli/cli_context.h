@@ -19,6 +19,7 @@
 #include "platform/keyboard_lock.h"
 #include "platform/main_window_sink.h"
 #include "platform/prompter.h"
+#include "skin/language.h"
 
 namespace vorlin {
 
@@ -72,15 +73,14 @@ class CliSink : public MainWindowSink {
     void SendReloadProfile() override { Call(onReload); }
     void PostOpen() override {}
     void HideMainWindow() override {}
-    void SetTimer(int timerId, int) override {
-        if (onTimer) onTimer(timerId);
-    }
-    void SetTrayIcon(int iconId) override {
-        if (onTrayIcon) onTrayIcon(iconId);
+    void ScheduleLightingReload() override { Call(onLightingReload); }
+    void ScheduleUserColourReset() override { Call(onUserColourReset); }
+    void ShowTrayState(TrayState state) override {
+        if (onTrayState) onTrayState(state);
     }
 
-    std::function<void()> onLost, onReload;
-    std::function<void(int)> onTimer, onTrayIcon;
+    std::function<void()> onLost, onReload, onLightingReload, onUserColourReset;
+    std::function<void(TrayState)> onTrayState;
 
   private:
     static void Call(const std::function<void()>& f) {
@@ -105,6 +105,8 @@ struct CliSession {
 
     AppPaths paths;
     int languageIndex = 0;
+    LanguageCache texts{paths};
+    IniLock iniLock;  // every ini file this session writes
 
     std::shared_ptr<HidrawBackend> hidraw;
     std::shared_ptr<SimBackend> simBackend;

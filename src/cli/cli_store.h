@@ -22,7 +22,7 @@ class CliStoreUi final : public StoreUi {
 struct CliStore {
     explicit CliStore(CliSession& s)
         : ctx{work,       apply,   *s.link,         s.state, writeAllProfiles,
-              s.prompter, s.paths, s.languageIndex, ui} {}
+              s.prompter, s.paths, s.languageIndex, ui,      s.texts} {}
 
     ConfigStore work;
     ConfigStore apply;

@@ -63,7 +63,7 @@ int FailBackingFile(CliSession& s, int profile, std::string why) {
 }
 
 int RunAssign(CliSession& s, const AssignOptions& o) {
-    const std::optional<KeyCode> key = ParseKeyName(s.paths, s.languageIndex, o.key);
+    const std::optional<KeyCode> key = ParseKeyName(s.texts, s.languageIndex, o.key);
     if (!key) return s.Fail(kExitUsage, "unknown key \"" + o.key + "\".");
     if (int code = s.Connect(); code != kExitOk) return code;
     if (!KeyboardHasKey(s, *key))
@@ -86,7 +86,7 @@ int RunAssign(CliSession& s, const AssignOptions& o) {
     const int table = o.profile >= 0 ? o.profile : active;
 
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);
-    ParsedAction parsed = ParseAction(s.paths, s.languageIndex, store.work, o.action);
+    ParsedAction parsed = ParseAction(s.texts, s.languageIndex, store.work, o.action);
     if (!parsed.error.empty()) return s.Fail(kExitUsage, parsed.error + ".");
     const KeyIndex entry = KeyIndexOf(*key);
     KeyAction& target = store.work.image->tables[table][entry];
@@ -101,8 +101,8 @@ int RunAssign(CliSession& s, const AssignOptions& o) {
     // Another profile than the active one is written along with all three.
     if (SnapshotAndApply(store.ctx, table != active) != 1)
         return s.FailDevice("writing the key map to the keyboard");
-    s.out << "Profile " << table << ": " << EntryName(s.paths, s.languageIndex, entry) << " -> "
-          << DescribeAction(s.paths, s.languageIndex, store.work, table, entry) << '\n';
+    s.out << "Profile " << table << ": " << EntryName(s.texts, s.languageIndex, entry) << " -> "
+          << DescribeAction(s.texts, s.languageIndex, store.work, table, entry) << '\n';
     return kExitOk;
 }
 

@@ -44,7 +44,7 @@ int RunInfo(CliSession& s, const InfoOptions& o) {
     };
     std::vector<Mode> modes;
     for (uint8_t m : block.offeredModes())
-        if (m != 0) modes.push_back({m, LookupModeName(s.paths, m, s.languageIndex)});
+        if (m != 0) modes.push_back({m, LookupModeName(s.texts, m, s.languageIndex)});
 
     if (s.json) {
         nlohmann::json j = {{"model", model},

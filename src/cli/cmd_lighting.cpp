@@ -120,14 +120,14 @@ std::string ColourText(Rgb c) {
 int ResolveMode(CliSession& s, const LightingModel& model, const std::string& text) {
     for (const ModeIndexEntry& e : model.modeIndexTable) {
         if (text == std::to_string(e.mode)) return e.mode;
-        if (Lower(LookupModeName(s.paths, e.mode, s.languageIndex)) == Lower(text)) return e.mode;
+        if (Lower(LookupModeName(s.texts, e.mode, s.languageIndex)) == Lower(text)) return e.mode;
     }
     return 0;
 }
 
 void PrintLighting(CliSession& s, const LightingModel& m) {
     const ModeParameters* p = FindModeParameters(m.mode);
-    const std::string name = LookupModeName(s.paths, m.mode, s.languageIndex);
+    const std::string name = LookupModeName(s.texts, m.mode, s.languageIndex);
     const char* direction = DirectionName(m.mode, m.direction);
     const int speedPosition = kMaxSpeed - std::clamp(m.speed, 0, kMaxSpeed);
     if (s.json) {
@@ -167,7 +167,7 @@ int RunLighting(CliSession& s, const LightingOptions& o) {
     if (int code = s.Connect(); code != kExitOk) return code;
 
     LightingModel model;
-    LightingContext ctx{*s.link, s.paths};
+    LightingContext ctx{*s.link, s.paths, s.iniLock};
     DeviceStateBlock state;
     s.ClearLinkFailure();
     if (const int r = ReadDeviceState(*s.link, state); r != kDone)

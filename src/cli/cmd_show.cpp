@@ -50,8 +50,8 @@ int RunShow(CliSession& s, const ShowOptions& o) {
         int shown = 0;
         for (KeyIndex entry = 1; entry <= kLastEntry; ++entry) {
             if (work.image->tables[table][entry].type == kActionDefault) continue;
-            const std::string key = EntryName(s.paths, s.languageIndex, entry);
-            const std::string action = DescribeAction(s.paths, s.languageIndex, work, table, entry);
+            const std::string key = EntryName(s.texts, s.languageIndex, entry);
+            const std::string action = DescribeAction(s.texts, s.languageIndex, work, table, entry);
             ++shown;
             if (s.json)
                 keys.push_back({{"entry", entry}, {"key", key}, {"action", action}});
@@ -70,7 +70,7 @@ int RunShow(CliSession& s, const ShowOptions& o) {
                   << ", " << r.actionCount << " actions):";
         for (int i = 0; i < r.actionCount && i < kMaxMacroActions; ++i) {
             const MacroAction& a = r.actions[i];
-            const std::string key = KeyName(s.paths, s.languageIndex, a.keyCode);
+            const std::string key = KeyName(s.texts, s.languageIndex, a.keyCode);
             const char* event = a.release ? "release" : "press";
             if (s.json)
                 actions.push_back({{"key", key}, {"event", event}, {"delayMs", a.delayMs}});

@@ -44,19 +44,19 @@ int RunWatch(CliSession& s, const WatchOptions& o) {
               std::to_string(link.keyCount.load()) + " keys");
     };
     s.sink.onLost = [&] { print("disconnected"); };
-    s.sink.onTimer = [&](int timer) {
-        if (timer == kTimerReloadLighting)
-            print("notification 0x0401: the keyboard changed its lighting");
-        else if (timer == kTimerResetUserColours)
-            print("notification 0x0402: the keyboard switched profile and reset its user colours");
+    s.sink.onLightingReload = [&] {
+        print("notification 0x0401: the keyboard changed its lighting");
     };
-    // The keyboard's indicator shows as tray icon 142; 0x1810 brings the remembered icon back.
-    std::atomic<int> lastIcon{kTrayIconDisconnected};
-    s.sink.onTrayIcon = [&](int icon) {
-        const int before = lastIcon.exchange(icon);
-        if (icon == kTrayIconIndicator)
+    s.sink.onUserColourReset = [&] {
+        print("notification 0x0402: the keyboard switched profile and reset its user colours");
+    };
+    // The indicator shows over the connection state; 0x1810 brings that state back.
+    std::atomic<TrayState> lastTray{TrayState::NotConnected};
+    s.sink.onTrayState = [&](TrayState tray) {
+        const TrayState before = lastTray.exchange(tray);
+        if (tray == TrayState::Indicator)
             print("notification 0x1811: indicator on");
-        else if (before == kTrayIconIndicator)
+        else if (before == TrayState::Indicator)
             print("notification 0x1810: indicator off");
     };
 

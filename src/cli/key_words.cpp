@@ -67,7 +67,7 @@ std::string NormaliseName(const std::string& name) {
     return out;
 }
 
-std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
+std::optional<KeyCode> ParseKeyName(const LanguageCache& texts, int languageIndex,
                                     const std::string& name) {
     const std::string wanted = NormaliseName(name);
     if (wanted.empty()) return std::nullopt;
@@ -89,7 +89,7 @@ std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
             const KeyCode code = KeyCodeOf(static_cast<KeyIndex>(index));
             std::string candidate;
             if (pass == 0 && row.nameKey[0] != '\0')
-                candidate = LookupText(paths, row.nameKey, languageIndex);
+                candidate = LookupText(texts, row.nameKey, languageIndex);
             else if (pass == 1)
                 candidate = row.label;
             else if (pass == 2 && row.nameKey[0] != '\0')
@@ -101,14 +101,14 @@ std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
     return std::nullopt;
 }
 
-std::string EntryName(const AppPaths& paths, int languageIndex, KeyIndex entry) {
+std::string EntryName(const LanguageCache& texts, int languageIndex, KeyIndex entry) {
     if (entry >= 256 && entry < 256 + kGKeys) return "G" + std::to_string(entry - 255);
     if (entry >= 256 + kGKeys && entry < 256 + 2 * kGKeys)
         return "G" + std::to_string(entry - 255 - kGKeys) + " (second set)";
-    return KeyName(paths, languageIndex, KeyCodeOf(entry));
+    return KeyName(texts, languageIndex, KeyCodeOf(entry));
 }
 
-ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+ParsedAction ParseAction(const LanguageCache& texts, int languageIndex, const ConfigStore& work,
                          const std::string& text) {
     ParsedAction out;
     KeyAction& a = out.action;
@@ -134,7 +134,7 @@ ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigS
         for (int i = 0; i < kMediaCount; ++i) {
             const KeyCode code = MediaList()[i].code;
             const KeyRow& row = KeyRowAt(KeyIndexOf(code));
-            if (NormaliseName(KeyName(paths, languageIndex, code)) == wanted ||
+            if (NormaliseName(KeyName(texts, languageIndex, code)) == wanted ||
                 NormaliseName(row.label) == wanted ||
                 NormaliseName(ShortNameKey(row.nameKey)) == wanted) {
                 a.type = kActionMedia;
@@ -144,7 +144,7 @@ ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigS
         }
         std::string names;
         for (int i = 0; i < kMediaCount; ++i)
-            names += (i ? ", " : "") + KeyName(paths, languageIndex, MediaList()[i].code);
+            names += (i ? ", " : "") + KeyName(texts, languageIndex, MediaList()[i].code);
         out.error = "unknown media function \"" + arg + "\"; use one of: " + names;
     } else if (kind == "function") {
         int n = 0;
@@ -170,7 +170,7 @@ ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigS
         out.error = "no macro named \"" + arg + "\"" +
                     (names.empty() ? std::string("; the profile has no macros")
                                    : "; the profile's macros are: " + names);
-    } else if (std::optional<KeyCode> code = ParseKeyName(paths, languageIndex, text)) {
+    } else if (std::optional<KeyCode> code = ParseKeyName(texts, languageIndex, text)) {
         if (*code >= kFirstGKey) {
             out.error = "a macro key cannot be sent by another key";
         } else {
@@ -188,7 +188,7 @@ ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigS
     return out;
 }
 
-std::string DescribeAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+std::string DescribeAction(const LanguageCache& texts, int languageIndex, const ConfigStore& work,
                            int table, KeyIndex entry) {
     std::lock_guard<std::recursive_mutex> guard(work.lock);
     if (!work.image) return "default";
@@ -202,7 +202,7 @@ std::string DescribeAction(const AppPaths& paths, int languageIndex, const Confi
         case kActionKey:
             if (const char* m = MouseWordOf(a.value)) return std::string("mouse:") + m;
             if (!IsKeyCodeValue(a.value)) return "unknown value " + Hex32(a.value);
-            return KeyName(paths, languageIndex, static_cast<KeyCode>(a.value));
+            return KeyName(texts, languageIndex, static_cast<KeyCode>(a.value));
         case kActionLaunch:
             return "launch: " + Utf16ToUtf8(work.strings.Text(slot));
         case kActionMacro: {
@@ -218,12 +218,12 @@ std::string DescribeAction(const AppPaths& paths, int languageIndex, const Confi
             return "text: " + Utf16ToUtf8(work.strings.Text(slot));
         case kActionMedia:
             if (a.value < static_cast<uint32_t>(kMediaCount))
-                return "media:" + KeyName(paths, languageIndex, MediaList()[a.value].code);
+                return "media:" + KeyName(texts, languageIndex, MediaList()[a.value].code);
             return "media index " + std::to_string(a.value) + " (unknown)";
         case kActionFunction:
             if (a.value < static_cast<uint32_t>(kFunctionCount))
                 return "function:" + std::to_string(a.value + 1) + " (" +
-                       LookupText(paths, FunctionNameKey(static_cast<int>(a.value)),
+                       LookupText(texts, FunctionNameKey(static_cast<int>(a.value)),
                                   languageIndex) +
                        ")";
             return "function index " + std::to_string(a.value) + " (unknown)";

@@ -8,16 +8,16 @@
 #include <string>
 
 #include "keys/key_action.h"
-#include "platform/app_paths.h"
+#include "skin/language.h"
 #include "store/config_store.h"
 
 namespace vorlin {
 
 // "A", "Left Ctrl", "lctrl", "G3", "0x1E" (a KeyCode in hex); nullopt when nothing matches.
-std::optional<KeyCode> ParseKeyName(const AppPaths& paths, int languageIndex,
+std::optional<KeyCode> ParseKeyName(const LanguageCache& texts, int languageIndex,
                                     const std::string& name);
 // The name of a key-table entry (G keys by their G number).
-std::string EntryName(const AppPaths& paths, int languageIndex, KeyIndex entry);
+std::string EntryName(const LanguageCache& texts, int languageIndex, KeyIndex entry);
 
 struct ParsedAction {
     KeyAction action;
@@ -25,12 +25,12 @@ struct ParsedAction {
 };
 // A key name, mouse:left|right|middle|wheel-up|wheel-down, media:NAME, function:1..11,
 // macro:NAME (a macro of the store), default or disabled.
-ParsedAction ParseAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+ParsedAction ParseAction(const LanguageCache& texts, int languageIndex, const ConfigStore& work,
                          const std::string& text);
 
 // The assignment of one table entry in words, in the syntax ParseAction takes where one exists
 // ("mouse:left", "media:Mute", "macro:Fire (id 2)", "launch: C:\\x.exe").
-std::string DescribeAction(const AppPaths& paths, int languageIndex, const ConfigStore& work,
+std::string DescribeAction(const LanguageCache& texts, int languageIndex, const ConfigStore& work,
                            int table, KeyIndex entry);
 
 // Lower case without spaces, '-' and '_'.

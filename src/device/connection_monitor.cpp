@@ -33,6 +33,12 @@ uint16_t FirstUsage(const CHidDevice& device, std::span<const uint8_t> report,
     return static_cast<uint16_t>(first.rawValue());
 }
 
+// Shows the connection in the tray and remembers it for the end of an indicator.
+void ShowConnection(MonitorContext& ctx, TrayState shown) {
+    ctx.sink.ShowTrayState(shown);
+    ctx.tray.connection.store(shown);
+}
+
 }  // namespace
 
 // ---- StopSignal ----
@@ -68,8 +74,7 @@ void OnConnectionChanged(MonitorContext& ctx, int connected) {
         state.activeProfileCache.store(-1);
         ctx.sink.SendKeyboardLost();
         ctx.sink.HideMainWindow();
-        ctx.sink.SetTrayIcon(kTrayIconDisconnected);
-        state.currentTrayIcon.store(kTrayIconDisconnected);
+        ShowConnection(ctx, TrayState::NotConnected);
     } else {
         uint8_t map[512];
         if (ReadDefaultKeyMap(ctx.link, map) == kDone) {
@@ -83,8 +88,7 @@ void OnConnectionChanged(MonitorContext& ctx, int connected) {
         if (ReadState(ctx.link, block) == kDone)
             state.macroCapacity.store(StateMacroCapacity(block));
         ctx.sink.SendReloadProfile();
-        ctx.sink.SetTrayIcon(kTrayIconConnected);
-        state.currentTrayIcon.store(kTrayIconConnected);
+        ShowConnection(ctx, TrayState::Connected);
     }
     state.connectionState.store(connected);
     if (state.startupReported.load() == 0) {
@@ -166,10 +170,10 @@ void ConsumerListenerThread(MonitorContext& ctx, CHidDevice& device,
                 const uint16_t usage = FirstUsage(device, buffer, descriptors, descriptorCount);
                 switch (usage) {
                     case kUsageLightingChanged:
-                        ctx.sink.SetTimer(kTimerReloadLighting, 0);
+                        ctx.sink.ScheduleLightingReload();
                         break;
                     case kUsageProfileChanged:
-                        ctx.sink.SetTimer(kTimerResetUserColours, 0);
+                        ctx.sink.ScheduleUserColourReset();
                         break;
                     case kUsageIndicatorOff:
                     case kUsageIndicatorOn:
@@ -190,21 +194,20 @@ void ConsumerListenerThread(MonitorContext& ctx, CHidDevice& device,
 // Waits for its ticket, so indicator changes show in the order the keyboard reported them.
 void TrayIndicatorThread(MonitorContext& ctx, std::atomic<unsigned>& serving, uint16_t usage,
                          unsigned ticket) {
-    ConnectionState& state = ctx.state;
+    TrayMemory& tray = ctx.tray;
     for (;;) {
         int idle = 0;
-        if (serving.load() == ticket && state.trayIndicatorBusy.compare_exchange_strong(idle, 1))
-            break;
+        if (serving.load() == ticket && tray.indicatorBusy.compare_exchange_strong(idle, 1)) break;
         if (ctx.stop.Requested()) return;
         std::this_thread::sleep_for(ctx.timings.indicatorStep);
     }
     if (usage == kUsageIndicatorOn)
-        ctx.sink.SetTrayIcon(kTrayIconIndicator);
+        ctx.sink.ShowTrayState(TrayState::Indicator);  // shown, not remembered
     else if (usage == kUsageIndicatorOff)
-        ctx.sink.SetTrayIcon(state.currentTrayIcon.load());
+        ctx.sink.ShowTrayState(tray.connection.load());
     std::this_thread::sleep_for(ctx.timings.indicatorStep);
     serving.fetch_add(1);
-    state.trayIndicatorBusy.store(0);
+    tray.indicatorBusy.store(0);
 }
 
 }  // namespace

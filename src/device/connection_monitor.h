@@ -51,7 +51,13 @@ class StopSignal {
     std::condition_variable cv_;
 };
 
-// What the threads work on; all of it belongs to the caller.
+// The tray as the monitor last set it: the indicator shows over it and gives way to it again.
+struct TrayMemory {
+    std::atomic<TrayState> connection{TrayState::NotConnected};  // not the indicator
+    std::atomic<int> indicatorBusy{0};                           // 1 while an indicator change runs
+};
+
+// What the threads work on; all of it belongs to the caller but the stop signal and the tray.
 struct MonitorContext {
     MonitorContext(DeviceLink& l, ConnectionState& s, MainWindowSink& w, Prompter& p,
                    MonitorTimings t = {})
@@ -63,6 +69,7 @@ struct MonitorContext {
     Prompter& prompter;
     MonitorTimings timings;
     StopSignal stop;
+    TrayMemory tray;
 };
 
 // The connection handler: tells the window and reads what a connection needs (factory key map,

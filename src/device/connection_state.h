@@ -16,8 +16,6 @@ struct ConnectionState {
     std::atomic<int> startupReported{0};
     std::atomic<int> activeProfileCache{-1};
     std::atomic<unsigned> macroCapacity{0};
-    std::atomic<int> trayIndicatorBusy{0};
-    std::atomic<int> currentTrayIcon{128};
     // Guards defaultKeyMap: the monitor thread refreshes it on connection.
     std::mutex defaultKeyMapLock;
     std::array<uint8_t, 512> defaultKeyMap;  // factory key map; built-in content until read

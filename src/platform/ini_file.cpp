@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <mutex>
 
 #include "platform/atomic_file.h"
 #include "platform/file_read.h"
@@ -17,10 +16,6 @@ namespace vorlin {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Serialises read-modify-write cycles of IniWrite within the process, so two threads that
-// set values in the same file do not lose one another's change.
-std::mutex gIniRewriteLock;
 
 std::string_view Trim(std::string_view s) {
     size_t b = 0;
@@ -349,10 +344,10 @@ std::string IniRead(const fs::path& file, std::string_view section, std::string_
     return found ? *found : std::string(defaultValue);
 }
 
-bool IniWrite(const fs::path& file, std::string_view section, std::string_view key,
+bool IniWrite(IniLock& lock, const fs::path& file, std::string_view section, std::string_view key,
               std::string_view value) {
     if (!ValidNames(section, key, value)) return false;
-    std::lock_guard<std::mutex> lock(gIniRewriteLock);
+    std::lock_guard<IniLock> guard(lock);
     std::error_code ec;
     IniDocument doc;
     if (fs::exists(fs::symlink_status(file, ec)) || fs::exists(file, ec)) {

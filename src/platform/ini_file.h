@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -26,12 +27,24 @@ constexpr size_t kIniMaxFileBytes = 16 * 1024 * 1024;
 // removed, as Windows does.
 std::string IniRead(const std::filesystem::path& file, std::string_view section,
                     std::string_view key, std::string_view defaultValue);
+// Guards the read-modify-write cycle of IniWrite: two threads that set values in the same file
+// do not lose one another's change. The application context owns one and passes it to every
+// writer of its ini files; a test owns its own.
+class IniLock {
+  public:
+    void lock() { mutex_.lock(); }
+    void unlock() { mutex_.unlock(); }
+
+  private:
+    std::mutex mutex_;
+};
+
 // Sets one value, creating the file (and its folder) when needed. Refuses (false) names or
 // values that would break the file's structure: line breaks or NUL anywhere, '=' or a leading
 // '[' / ';' in a key, ']' in a section, empty names. A value with surrounding blanks or
 // quotes is written quoted so that it reads back unchanged.
-bool IniWrite(const std::filesystem::path& file, std::string_view section, std::string_view key,
-              std::string_view value);
+bool IniWrite(IniLock& lock, const std::filesystem::path& file, std::string_view section,
+              std::string_view key, std::string_view value);
 
 enum class IniEncoding { Utf8, Utf8Bom, Utf16LeBom, Cp1252 };
 

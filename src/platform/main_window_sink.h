@@ -1,25 +1,29 @@
 // What background threads and the core ask of the main window. The GUI posts each call to its
-// own thread ("Send" calls block until handled, "Post" calls do not); the CLI and tests
-// implement it directly.
+// own thread ("Send" calls block until handled, the others do not); the CLI and tests implement
+// it directly. The calls say what is wanted; how the window does it (its timers, its icons) is
+// the window's own business.
 #pragma once
 
 namespace vorlin {
 
-constexpr int kTrayIconDisconnected = 128;
-constexpr int kTrayIconConnected = 141;
-constexpr int kTrayIconIndicator = 142;
-constexpr int kTimerReloadLighting = 1051;
-constexpr int kTimerResetUserColours = 1053;
+// What the tray shows. Indicator is shown while the keyboard reports its indicator on; when it
+// goes off, the connection state shown before comes back.
+enum class TrayState { NotConnected, Connected, Indicator };
 
 class MainWindowSink {
   public:
     virtual ~MainWindowSink() = default;
-    virtual void SendKeyboardLost() = 0;   // 0x4753: close the secondary windows
-    virtual void SendReloadProfile() = 0;  // 0x5452 'PROF': reload everything from the keyboard
-    virtual void PostOpen() = 0;           // 0x5350 'OPEN': show the main window
+    virtual void SendKeyboardLost() = 0;   // close the secondary windows
+    virtual void SendReloadProfile() = 0;  // reload everything from the keyboard
+    virtual void PostOpen() = 0;           // show the main window
     virtual void HideMainWindow() = 0;
-    virtual void SetTimer(int timerId, int periodMs) = 0;  // 1051, 1053
-    virtual void SetTrayIcon(int iconId) = 0;
+    // The keyboard changed its lighting: re-read it and refresh the lighting panel, on the
+    // window's thread at its next turn.
+    virtual void ScheduleLightingReload() = 0;
+    // The keyboard switched profile and reset its user colours: reset the user-colour files,
+    // then reload the lighting, on the window's thread at its next turn.
+    virtual void ScheduleUserColourReset() = 0;
+    virtual void ShowTrayState(TrayState state) = 0;
 };
 
 }  // namespace vorlin

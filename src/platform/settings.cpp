@@ -43,8 +43,9 @@ std::optional<uint32_t> RegistryReadDword(const AppPaths& paths, std::string_vie
     return ParseDword(text);
 }
 
-bool RegistryWriteDword(const AppPaths& paths, std::string_view name, uint32_t value) {
-    return IniWrite(paths.registryFile, kRegistrySection, name, std::to_string(value));
+bool RegistryWriteDword(const AppPaths& paths, IniLock& lock, std::string_view name,
+                        uint32_t value) {
+    return IniWrite(lock, paths.registryFile, kRegistrySection, name, std::to_string(value));
 }
 
 std::string SettingsReadString(const AppPaths& paths, std::string_view section,
@@ -52,9 +53,9 @@ std::string SettingsReadString(const AppPaths& paths, std::string_view section,
     return IniRead(paths.settingsFile, section, key, defaultValue);
 }
 
-bool SettingsWriteString(const AppPaths& paths, std::string_view section, std::string_view key,
-                         std::string_view value) {
-    return IniWrite(paths.settingsFile, section, key, value);
+bool SettingsWriteString(const AppPaths& paths, IniLock& lock, std::string_view section,
+                         std::string_view key, std::string_view value) {
+    return IniWrite(lock, paths.settingsFile, section, key, value);
 }
 
 }  // namespace vorlin

@@ -20,11 +20,13 @@ namespace {
 constexpr std::string_view kMissingText = "#Error";
 constexpr int kLanguageCount = static_cast<int>(std::size(kLanguageTable));
 
+}  // namespace
+
 // Parsed language files, reused while the file on disk is unchanged. A window asks for
 // hundreds of texts at once (a key name and prompts per key button); reading the file for each
 // of them costs several milliseconds. A changed, replaced or removed file is seen at the next
 // lookup, or within kRecheckNs for a file that had been unchanged for a while.
-class LanguageFileCache {
+class LanguageCache::Files {
   public:
     // nullopt when the file or the key is missing.
     std::optional<std::string> Find(const std::filesystem::path& file, std::string_view section,
@@ -124,14 +126,21 @@ class LanguageFileCache {
     std::unordered_map<std::string, Entry> files_;
 };
 
-LanguageFileCache& Cache() {
-    static LanguageFileCache cache;
-    return cache;
+LanguageCache::LanguageCache(const AppPaths& paths)
+    : paths_(paths), files_(std::make_unique<Files>()) {}
+
+LanguageCache::~LanguageCache() = default;
+
+std::optional<std::string> LanguageCache::Find(int languageIndex, std::string_view section,
+                                               std::string_view key) const {
+    return files_->Find(LanguageFilePath(paths_, languageIndex), section, key);
 }
 
-std::string Lookup(const AppPaths& paths, std::string_view section, std::string_view key,
+namespace {
+
+std::string Lookup(const LanguageCache& texts, std::string_view section, std::string_view key,
                    int languageIndex) {
-    const auto text = Cache().Find(LanguageFilePath(paths, languageIndex), section, key);
+    const auto text = texts.Find(languageIndex, section, key);
     return text ? *text : std::string(kMissingText);
 }
 
@@ -145,16 +154,16 @@ uint16_t LanguageIdForSystemDefault(uint16_t systemLanguageId) {
     return id;
 }
 
-int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId) {
+int ChooseLanguageIndex(const AppPaths& paths, IniLock& lock, uint16_t systemLanguageId) {
     std::optional<uint32_t> value = RegistryReadDword(paths, "LANGUAGE");
     if (!value) {
         // A store that cannot even take the value counts as a key that cannot be opened.
-        if (!RegistryWriteDword(paths, "LANGUAGE", 0)) return 0;
+        if (!RegistryWriteDword(paths, lock, "LANGUAGE", 0)) return 0;
         value = 0;
     }
     if (*value == 0) {
         value = LanguageIdForSystemDefault(systemLanguageId);
-        RegistryWriteDword(paths, "LANGUAGE", *value);
+        RegistryWriteDword(paths, lock, "LANGUAGE", *value);
     }
     for (int i = 0; i < kLanguageCount; ++i) {
         if (static_cast<uint32_t>(kLanguageTable[i]) == *value) return i;
@@ -162,8 +171,8 @@ int ChooseLanguageIndex(const AppPaths& paths, uint16_t systemLanguageId) {
     return 0;
 }
 
-int LanguageIndex(const AppPaths& paths) {
-    return ChooseLanguageIndex(paths, SystemDefaultLanguageId());
+int LanguageIndex(const AppPaths& paths, IniLock& lock) {
+    return ChooseLanguageIndex(paths, lock, SystemDefaultLanguageId());
 }
 
 std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex) {
@@ -173,16 +182,16 @@ std::filesystem::path LanguageFilePath(const AppPaths& paths, int languageIndex)
     return paths.exeFolder / name;
 }
 
-std::string LookupText(const AppPaths& paths, std::string_view key, int languageIndex) {
-    return Lookup(paths, "TEXT", key, languageIndex);
+std::string LookupText(const LanguageCache& texts, std::string_view key, int languageIndex) {
+    return Lookup(texts, "TEXT", key, languageIndex);
 }
 
-std::string LookupLightText(const AppPaths& paths, std::string_view key, int languageIndex) {
-    return Lookup(paths, "LIGHT", key, languageIndex);
+std::string LookupLightText(const LanguageCache& texts, std::string_view key, int languageIndex) {
+    return Lookup(texts, "LIGHT", key, languageIndex);
 }
 
-std::string LookupModeName(const AppPaths& paths, int mode, int languageIndex) {
-    return Lookup(paths, "MODE", std::to_string(mode), languageIndex);
+std::string LookupModeName(const LanguageCache& texts, int mode, int languageIndex) {
+    return Lookup(texts, "MODE", std::to_string(mode), languageIndex);
 }
 
 }  // namespace vorlin

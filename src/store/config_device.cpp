@@ -76,7 +76,7 @@ int ReadDeviceImage(StoreContext& ctx, std::vector<uint8_t>& bytes) {
                 if (ReadMacroArea(ctx.link, area.data(), total) != kDone) return 0;
             }
             const std::u16string prefix =
-                Utf8ToUtf16(LookupText(ctx.paths, kTextMacroNewPrefix, ctx.languageIndex));
+                Utf8ToUtf16(LookupText(ctx.texts, kTextMacroNewPrefix, ctx.languageIndex));
             DecodeMacroArea(area, macros, prefix);
         }
     } catch (const std::bad_alloc&) {

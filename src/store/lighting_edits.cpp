@@ -131,7 +131,7 @@ int PaintKey(LightingModel& model, LightingContext& ctx, int controlId) {
     WriteKeyColours(ctx.link, rgb.data(), 3, position, profile);
     ConfigEnd(ctx.link);
     SetPageColour(model.keyColours[profile], position, colour);
-    SaveKeyColour(model, ctx.paths, position, colour, flag);
+    SaveKeyColour(model, ctx.paths, ctx.iniLock, position, colour, flag);
     return 1;
 }
 

@@ -114,11 +114,11 @@ void WriteField(LightingModel& model, DeviceLink& link, int field, const uint8_t
     WriteFields(model, link, {{field, bytes, length}});
 }
 
-std::vector<std::string> ShowModeList(LightingModel& model, const AppPaths& paths,
+std::vector<std::string> ShowModeList(LightingModel& model, const LanguageCache& texts,
                                       int languageIndex) {
     std::vector<std::string> names;
     for (const ModeIndexEntry& e : model.modeIndexTable)
-        names.push_back(LookupModeName(paths, e.mode, languageIndex));
+        names.push_back(LookupModeName(texts, e.mode, languageIndex));
     return names;
 }
 
@@ -191,27 +191,28 @@ bool SaveUserModeSettings(const LightingModel& model, const AppPaths& paths) {
            file.Save();
 }
 
-bool SaveKeyColour(const LightingModel& model, const AppPaths& paths, int lightPosition, Rgb colour,
-                   bool baseFlag) {
-    return WriteKeyColour(ActiveUserColourFile(model, paths), model.userMode, lightPosition,
+bool SaveKeyColour(const LightingModel& model, const AppPaths& paths, IniLock& lock,
+                   int lightPosition, Rgb colour, bool baseFlag) {
+    return WriteKeyColour(lock, ActiveUserColourFile(model, paths), model.userMode, lightPosition,
                           {colour, baseFlag});
 }
 
 int SelectUserMode(LightingModel& model, LightingContext& ctx, int userMode) {
     if (userMode < 0 || userMode >= kUserModes) return 0;
     model.userMode = userMode;
-    WritePresentMode(ActiveUserColourFile(model, ctx.paths), userMode);
+    WritePresentMode(ctx.iniLock, ActiveUserColourFile(model, ctx.paths), userMode);
     SendUserMode(model, ctx);
     return 1;
 }
 
-std::string RenameUserMode(LightingModel& model, const AppPaths& paths, std::string_view name) {
+std::string RenameUserMode(LightingModel& model, const AppPaths& paths, IniLock& lock,
+                           std::string_view name) {
     // A user mode number read from a damaged file has no list entry to rename.
     if (model.userMode < 0 || model.userMode >= kUserModes) return {};
     std::string clean = CleanUserModeName(name);
     if (size_t(model.userMode) < model.userModeNames.size())
         model.userModeNames[model.userMode] = clean;
-    WriteUserModeName(ActiveUserColourFile(model, paths), model.userMode, clean);
+    WriteUserModeName(lock, ActiveUserColourFile(model, paths), model.userMode, clean);
     return clean;
 }
 
@@ -250,7 +251,7 @@ int ResetUserColourFiles(LightingModel& model, LightingContext& ctx,
     const int keyboardProfile = state.activeProfile();
     model.activeProfile = keyboardProfile;
     if (model.lightingView) {
-        SetLightingView(model, ctx.paths, false);
+        SetLightingView(model, ctx.paths, ctx.iniLock, false);
         if (hooks.lightingViewOff) hooks.lightingViewOff();
     }
     if (hooks.switchToProfile && !hooks.switchToProfile(keyboardProfile)) return 0;
@@ -268,9 +269,9 @@ int ResetUserColourFiles(LightingModel& model, LightingContext& ctx,
     return result;
 }
 
-void SetLightingView(LightingModel& model, const AppPaths& paths, bool on) {
+void SetLightingView(LightingModel& model, const AppPaths& paths, IniLock& lock, bool on) {
     model.lightingView = on;
-    WriteLightingView(paths.userSettings, on);
+    WriteLightingView(lock, paths.userSettings, on);
 }
 
 }  // namespace vorlin

@@ -14,6 +14,7 @@
 
 #include "device/device_link.h"
 #include "platform/app_paths.h"
+#include "skin/language.h"
 #include "store/device_state.h"
 #include "store/lighting_colour.h"
 #include "store/lighting_keys.h"
@@ -70,6 +71,7 @@ struct LightingModel {
 struct LightingContext {
     DeviceLink& link;
     const AppPaths& paths;
+    IniLock& iniLock;  // the writers of the user-colour files and the user settings
 };
 
 // Profile number as an index that is always safe to use; the keyboard reports 0..2.
@@ -96,7 +98,7 @@ void WriteField(LightingModel& model, DeviceLink& link, int field, const uint8_t
 void WriteFields(LightingModel& model, DeviceLink& link, std::initializer_list<FieldWrite> writes);
 
 // The mode list in display order: names from the language file, and modeIndexTable.
-std::vector<std::string> ShowModeList(LightingModel& model, const AppPaths& paths,
+std::vector<std::string> ShowModeList(LightingModel& model, const LanguageCache& texts,
                                       int languageIndex);
 int ModePosition(const LightingModel& model, int mode);  // -1 when not in the list
 int ModeAt(const LightingModel& model, int position);    // 0 when there is no such entry
@@ -114,12 +116,13 @@ void SendKeyColours(LightingModel& model, DeviceLink& link);
 void RecomputeBaseFlags(LightingModel& model);
 
 bool SaveUserModeSettings(const LightingModel& model, const AppPaths& paths);
-bool SaveKeyColour(const LightingModel& model, const AppPaths& paths, int lightPosition, Rgb colour,
-                   bool baseFlag);
+bool SaveKeyColour(const LightingModel& model, const AppPaths& paths, IniLock& lock,
+                   int lightPosition, Rgb colour, bool baseFlag);
 // Returns 0 for a number outside 0..9 and changes nothing.
 int SelectUserMode(LightingModel& model, LightingContext& ctx, int userMode);
 // Renames the current user mode in the list and the file; returns the name as stored.
-std::string RenameUserMode(LightingModel& model, const AppPaths& paths, std::string_view name);
+std::string RenameUserMode(LightingModel& model, const AppPaths& paths, IniLock& lock,
+                           std::string_view name);
 
 // The default reset of the lighting (run while the lighting view is on). Returns 1, or 0 when
 // the default user-colour file could not be copied (the profile's file is then unchanged).
@@ -135,6 +138,6 @@ struct UserColourResetHooks {
 int ResetUserColourFiles(LightingModel& model, LightingContext& ctx,
                          const UserColourResetHooks& hooks);
 
-void SetLightingView(LightingModel& model, const AppPaths& paths, bool on);
+void SetLightingView(LightingModel& model, const AppPaths& paths, IniLock& lock, bool on);
 
 }  // namespace vorlin

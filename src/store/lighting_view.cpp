@@ -17,8 +17,8 @@ bool ReadLightingView(const std::filesystem::path& userSettings) {
     return value == 1;
 }
 
-bool WriteLightingView(const std::filesystem::path& userSettings, bool on) {
-    return IniWrite(userSettings, "KEYCOLOR", "DengCheck", on ? "1" : "0");
+bool WriteLightingView(IniLock& lock, const std::filesystem::path& userSettings, bool on) {
+    return IniWrite(lock, userSettings, "KEYCOLOR", "DengCheck", on ? "1" : "0");
 }
 
 }  // namespace vorlin

@@ -3,9 +3,11 @@
 
 #include <filesystem>
 
+#include "platform/ini_file.h"
+
 namespace vorlin {
 
 bool ReadLightingView(const std::filesystem::path& userSettings);
-bool WriteLightingView(const std::filesystem::path& userSettings, bool on);
+bool WriteLightingView(IniLock& lock, const std::filesystem::path& userSettings, bool on);
 
 }  // namespace vorlin

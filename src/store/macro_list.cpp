@@ -97,14 +97,15 @@ int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreU
     return 1;
 }
 
-int ReadRecordDelaySetting(const AppPaths& paths, int languageIndex) {
-    const std::string name = LookupText(paths, kTextMacroActionRecordDelay, languageIndex);
+int ReadRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex) {
+    const std::string name = LookupText(texts, kTextMacroActionRecordDelay, languageIndex);
     return SettingsReadString(paths, "PROFILES", name, "0") == "1" ? 1 : 0;
 }
 
-bool WriteRecordDelaySetting(const AppPaths& paths, int languageIndex, int value) {
-    const std::string name = LookupText(paths, kTextMacroActionRecordDelay, languageIndex);
-    return SettingsWriteString(paths, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
+bool WriteRecordDelaySetting(const AppPaths& paths, IniLock& lock, const LanguageCache& texts,
+                             int languageIndex, int value) {
+    const std::string name = LookupText(texts, kTextMacroActionRecordDelay, languageIndex);
+    return SettingsWriteString(paths, lock, "PROFILES", name, std::to_string(value == 1 ? 1 : 0));
 }
 
 }  // namespace vorlin

@@ -31,7 +31,8 @@ bool MacroInUse(ConfigStore& work, const MacroRecord& record, int& writeAllProfi
 int CommitMacroList(ConfigStore& work, std::vector<MacroRecord>& records, StoreUi& ui);
 
 // Whether recording measures delays: 0 or 1, kept per language in the settings store.
-int ReadRecordDelaySetting(const AppPaths& paths, int languageIndex);
-bool WriteRecordDelaySetting(const AppPaths& paths, int languageIndex, int value);
+int ReadRecordDelaySetting(const AppPaths& paths, const LanguageCache& texts, int languageIndex);
+bool WriteRecordDelaySetting(const AppPaths& paths, IniLock& lock, const LanguageCache& texts,
+                             int languageIndex, int value);
 
 }  // namespace vorlin

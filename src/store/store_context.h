@@ -7,6 +7,7 @@
 #include "keys/key_action.h"
 #include "platform/app_paths.h"
 #include "platform/prompter.h"
+#include "skin/language.h"
 #include "store/config_store.h"
 
 namespace vorlin {
@@ -34,6 +35,7 @@ struct StoreContext {
     const AppPaths& paths;
     const int& languageIndex;
     StoreUi& ui;
+    const LanguageCache& texts;  // the language files of paths
 };
 
 }  // namespace vorlin

@@ -88,8 +88,8 @@ int ReadPresentMode(const std::filesystem::path& file) {
     return ParseInt(IniRead(file, kPresentSection, kPresentKey, "0"), 0);
 }
 
-bool WritePresentMode(const std::filesystem::path& file, int userMode) {
-    return IniWrite(file, kPresentSection, kPresentKey, std::to_string(userMode));
+bool WritePresentMode(IniLock& lock, const std::filesystem::path& file, int userMode) {
+    return IniWrite(lock, file, kPresentSection, kPresentKey, std::to_string(userMode));
 }
 
 std::string ReadUserModeName(const std::filesystem::path& file, int userMode) {
@@ -107,20 +107,21 @@ std::string CleanUserModeName(std::string_view name) {
     return CutUtf8ToUtf16Units(clean, kIniValueMaxChars);
 }
 
-bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name) {
-    return IniWrite(file, kNameSection, std::to_string(userMode), CleanUserModeName(name));
+bool WriteUserModeName(IniLock& lock, const std::filesystem::path& file, int userMode,
+                       std::string_view name) {
+    return IniWrite(lock, file, kNameSection, std::to_string(userMode), CleanUserModeName(name));
 }
 
 UserModeSettings ReadUserModeSettings(const std::filesystem::path& file, int userMode) {
     return UserColourFile(file).Settings(userMode);
 }
 
-bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
+bool WriteUserModeSettings(IniLock& lock, const std::filesystem::path& file, int userMode,
                            const UserModeSettings& settings) {
     std::string section = ModeSection(userMode);
-    bool ok = IniWrite(file, section, "tool", std::to_string(settings.tool));
-    ok = IniWrite(file, section, "jcolor", FormatRgb(settings.baseColour)) && ok;
-    return IniWrite(file, section, "color", FormatRgb(settings.userColour)) && ok;
+    bool ok = IniWrite(lock, file, section, "tool", std::to_string(settings.tool));
+    ok = IniWrite(lock, file, section, "jcolor", FormatRgb(settings.baseColour)) && ok;
+    return IniWrite(lock, file, section, "color", FormatRgb(settings.userColour)) && ok;
 }
 
 KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition) {
@@ -128,9 +129,10 @@ KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, in
         IniRead(file, ModeSection(userMode), KeyName(lightPosition), kDefaultKeyText));
 }
 
-bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
-                    const KeyColourEntry& entry) {
-    return IniWrite(file, ModeSection(userMode), KeyName(lightPosition), FormatKeyColour(entry));
+bool WriteKeyColour(IniLock& lock, const std::filesystem::path& file, int userMode,
+                    int lightPosition, const KeyColourEntry& entry) {
+    return IniWrite(lock, file, ModeSection(userMode), KeyName(lightPosition),
+                    FormatKeyColour(entry));
 }
 
 UserColourFile::UserColourFile(std::filesystem::path file) : file_(std::move(file)) {

@@ -34,20 +34,21 @@ struct KeyColourEntry {
 
 // The selected user mode. Numbers outside 0..9 come back as stored.
 int ReadPresentMode(const std::filesystem::path& file);
-bool WritePresentMode(const std::filesystem::path& file, int userMode);
+bool WritePresentMode(IniLock& lock, const std::filesystem::path& file, int userMode);
 
 std::string ReadUserModeName(const std::filesystem::path& file, int userMode);
 // Names are kept to one line of at most 259 UTF-16 units (a surrogate pair is never split).
-bool WriteUserModeName(const std::filesystem::path& file, int userMode, std::string_view name);
+bool WriteUserModeName(IniLock& lock, const std::filesystem::path& file, int userMode,
+                       std::string_view name);
 std::string CleanUserModeName(std::string_view name);
 
 UserModeSettings ReadUserModeSettings(const std::filesystem::path& file, int userMode);
-bool WriteUserModeSettings(const std::filesystem::path& file, int userMode,
+bool WriteUserModeSettings(IniLock& lock, const std::filesystem::path& file, int userMode,
                            const UserModeSettings& settings);
 
 KeyColourEntry ReadKeyColour(const std::filesystem::path& file, int userMode, int lightPosition);
-bool WriteKeyColour(const std::filesystem::path& file, int userMode, int lightPosition,
-                    const KeyColourEntry& entry);
+bool WriteKeyColour(IniLock& lock, const std::filesystem::path& file, int userMode,
+                    int lightPosition, const KeyColourEntry& entry);
 
 // A whole user-colour file in memory, for reading a user mode at once and for changes to many
 // keys that are written back in one step.

@@ -73,7 +73,7 @@ class CliFixture : public ::testing::Test {
         return m;
     }
 
-    TempDir dir;
+    TempFolder dir;
     std::string model = "320f:5000";
     bool socket = false;
 };

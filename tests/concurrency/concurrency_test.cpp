@@ -16,24 +16,14 @@
 #include "store/lighting_model.h"
 #include "store/profile_file.h"
 #include "store/store_fixtures.h"
+#include "support/recording_sink.h"
+#include "support/temp_folder.h"
 #include "support/transport_param.h"
 
 namespace vorlin::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Counts what the monitor reports; called from the monitor and listener threads.
-class CountingSink : public MainWindowSink {
-  public:
-    void SendKeyboardLost() override { lost++; }
-    void SendReloadProfile() override { connected++; }
-    void PostOpen() override {}
-    void HideMainWindow() override {}
-    void SetTimer(int, int) override { timers++; }
-    void SetTrayIcon(int) override { icons++; }
-    std::atomic<int> lost{0}, connected{0}, timers{0}, icons{0};
-};
 
 template <typename Pred>
 bool WaitUntil(Pred pred, std::chrono::milliseconds limit = 5000ms) {
@@ -53,7 +43,7 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
     backend.Add(keyboard);
     DeviceLink link(backend);
     ConnectionState state;
-    CountingSink sink;
+    RecordingSink sink;
     ScriptedPrompter prompter;
     MonitorTimings fast;
     fast.connectedPoll = 5ms;
@@ -63,13 +53,14 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
     monitor.Start();
     ASSERT_TRUE(WaitUntil([&] { return state.connectionState.load() == 1; }));
 
-    TempDir dir;
+    TempFolder dir;
     const AppPaths paths = PathsIn(dir.path());
     ConfigStore work, apply;
     int writeAll = 0;
     RecordingUi ui;
     const int language = 0;
-    StoreContext ctx{work, apply, link, state, writeAll, prompter, paths, language, ui};
+    const LanguageCache texts(paths);
+    StoreContext ctx{work, apply, link, state, writeAll, prompter, paths, language, ui, texts};
 
     // The keyboard acts on its own while commands run.
     std::atomic<bool> stop{false};
@@ -110,7 +101,7 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
     ASSERT_TRUE(WaitUntil([&] { return link.ready.load() == 1; }));
     monitor.Stop();
     EXPECT_GT(whole, 0);
-    EXPECT_GE(sink.connected.load(), 1);
+    EXPECT_GE(sink.Count("reload"), 1);
     EXPECT_EQ(link.ready.load(), 0);
 }
 

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "sim/keyboard_descriptors.h"
+#include "support/temp_folder.h"
 
 namespace vorlin::testing {
 
@@ -57,16 +58,10 @@ inline std::vector<uint8_t> KeyboardInterfaceDescriptor(uint16_t vid, uint16_t p
 class MachineTree {
   public:
     MachineTree() {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-diag-XXXXXX").string();
-        root_ = ::mkdtemp(pattern.data());
         // Others (the unprivileged user of some tests) must reach everything inside.
         fs::permissions(root_, fs::perms::all & ~fs::perms::others_write & ~fs::perms::group_write);
         for (fs::path p : {sys(), dev(), proc(), udev(), home()}) fs::create_directories(p);
         fs::permissions(home(), fs::perms::all);
-    }
-    ~MachineTree() {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
     }
     MachineTree(const MachineTree&) = delete;
     MachineTree& operator=(const MachineTree&) = delete;
@@ -116,7 +111,8 @@ class MachineTree {
     const fs::path& root() const { return root_; }
 
   private:
-    fs::path root_;
+    test::TempFolder folder_{"vorlin-diag"};
+    const fs::path& root_ = folder_.path();
 };
 
 // Runs fn as the unprivileged user when this process is root (in a child), otherwise here;

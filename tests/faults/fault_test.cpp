@@ -11,20 +11,15 @@
 
 #include "cli/cli_fixture.h"
 #include "device/protocol.h"
-#include "platform/prompter.h"
 #include "sim/sim_keyboard.h"
 #include "sim/sim_memory.h"
 #include "store/lighting_record.h"
+#include "support/scripted_prompter.h"
 
 namespace vorlin::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-class SilentPrompter : public Prompter {
-  public:
-    bool Ask(const std::string&, PromptButtons, const std::string&) override { return true; }
-};
 
 class Faults : public CliFixture {
   protected:
@@ -69,7 +64,7 @@ class Faults : public CliFixture {
 
     // Every profile file left behind is whole, and nothing was left beside a target.
     void ExpectNoHalfWrittenFiles(const std::string& context) {
-        SilentPrompter quiet;
+        ScriptedPrompter quiet;
         std::vector<fs::path> files;
         for (const fs::path& folder : {dir.path(), UserFolder()}) {
             std::error_code ec;

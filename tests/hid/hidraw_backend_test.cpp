@@ -15,6 +15,7 @@
 
 #include "device/hid/hid_device.h"
 #include "sim/keyboard_descriptors.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -30,9 +31,6 @@ const std::vector<uint8_t> kMouse = {0x05, 0x01, 0x09, 0x02, 0xA1, 0x01, 0x09, 0
 class HidrawFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        char tmpl[] = "/tmp/vorlin-hidraw-XXXXXX";
-        ASSERT_NE(::mkdtemp(tmpl), nullptr);
-        root = tmpl;
         sys = root / "sys/class/hidraw";
         dev = root / "dev";
         fs::create_directories(sys);
@@ -54,10 +52,6 @@ class HidrawFixture : public ::testing::Test {
         std::ofstream(sys / "hidraw12/device/uevent") << "DRIVER=x\n";
         fs::create_directories(sys / "hidrawX");
     }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root, ec);
-    }
 
     void Node(int n, const std::string& id, const std::string& phys, const std::string& name,
               const std::vector<uint8_t>& descriptor, const std::string& bcd) {
@@ -78,7 +72,9 @@ class HidrawFixture : public ::testing::Test {
 
     std::string Dev(const std::string& rest) const { return dev.string() + "/" + rest; }
 
-    fs::path root, sys, dev;
+    test::TempFolder folder{"vorlin-hidraw"};
+    const fs::path& root = folder.path();
+    fs::path sys, dev;
 };
 
 TEST_F(HidrawFixture, EnumerationSpellsOnePathPerCollection) {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -108,41 +108,42 @@ class KeyNames : public ::testing::Test {
   protected:
     void SetUp() override {
         paths_.exeFolder = dir_.path();
-        testing::WriteBytes(dir_ / "Lang0409.ini",
-                            "[TEXT]\nIDS_KEYBOARD_A=A\nIDS_KEYBOARD_UP=Up ↑\nUNKNOWN_KEY=Key %d\n"
-                            "IDS_KEYBOARD_ESC=\nIDS_KEYBOARD_RSHIFT=Right Shift\n");
-        testing::WriteBytes(dir_ / "Lang0416.ini",
-                            "[TEXT]\nIDS_KEYBOARD_A=A\nUNKNOWN_KEY=%s%n %x Tecla %d\n");
+        test::WriteBytes(dir_ / "Lang0409.ini",
+                         "[TEXT]\nIDS_KEYBOARD_A=A\nIDS_KEYBOARD_UP=Up ↑\nUNKNOWN_KEY=Key %d\n"
+                         "IDS_KEYBOARD_ESC=\nIDS_KEYBOARD_RSHIFT=Right Shift\n");
+        test::WriteBytes(dir_ / "Lang0416.ini",
+                         "[TEXT]\nIDS_KEYBOARD_A=A\nUNKNOWN_KEY=%s%n %x Tecla %d\n");
     }
-    testing::TempFolder dir_;
+    test::TempFolder dir_;
     AppPaths paths_;
+    LanguageCache texts_{paths_};
 };
 
 TEST_F(KeyNames, NamesAndTheUnknownKeyText) {
-    EXPECT_EQ(KeyName(paths_, 0, 0x1E), "A");
-    EXPECT_EQ(KeyName(paths_, 0, 0x148), "Up ↑");
-    EXPECT_EQ(KeyName(paths_, 0, 100), "Key 100");            // F13 has no name key
-    EXPECT_EQ(KeyName(paths_, 0, 0x55), "Key 85");            // empty row
-    EXPECT_EQ(KeyName(paths_, 0, 0x01), "Key 1");             // empty text counts as none
-    EXPECT_EQ(KeyName(paths_, 0, 0x200), "Key 512");          // G1 has no row
-    EXPECT_EQ(KeyName(paths_, 0, 0x20), "#Error");            // name key missing from the file
-    EXPECT_EQ(KeyName(paths_, 1, 100), "%s%n %x Tecla 100");  // a hostile text stays text
-    EXPECT_EQ(KeyNameOfDisplayId(paths_, 0, 0x0067), "Right Shift");
-    EXPECT_EQ(KeyNameOfDisplayId(paths_, 0, 0x802D), "");  // F13: no name key
-    EXPECT_EQ(KeyNameOfDisplayId(paths_, 0, 0x7777), "");
+    EXPECT_EQ(KeyName(texts_, 0, 0x1E), "A");
+    EXPECT_EQ(KeyName(texts_, 0, 0x148), "Up ↑");
+    EXPECT_EQ(KeyName(texts_, 0, 100), "Key 100");            // F13 has no name key
+    EXPECT_EQ(KeyName(texts_, 0, 0x55), "Key 85");            // empty row
+    EXPECT_EQ(KeyName(texts_, 0, 0x01), "Key 1");             // empty text counts as none
+    EXPECT_EQ(KeyName(texts_, 0, 0x200), "Key 512");          // G1 has no row
+    EXPECT_EQ(KeyName(texts_, 0, 0x20), "#Error");            // name key missing from the file
+    EXPECT_EQ(KeyName(texts_, 1, 100), "%s%n %x Tecla 100");  // a hostile text stays text
+    EXPECT_EQ(KeyNameOfDisplayId(texts_, 0, 0x0067), "Right Shift");
+    EXPECT_EQ(KeyNameOfDisplayId(texts_, 0, 0x802D), "");  // F13: no name key
+    EXPECT_EQ(KeyNameOfDisplayId(texts_, 0, 0x7777), "");
 }
 
 TEST_F(KeyNames, BufferIsCutWithItsTerminator) {
     char16_t buffer[8];
     std::fill(std::begin(buffer), std::end(buffer), u'#');
-    EXPECT_EQ(KeyNameOf(paths_, 0, 100, buffer, 8), 7u);
+    EXPECT_EQ(KeyNameOf(texts_, 0, 100, buffer, 8), 7u);
     EXPECT_EQ(std::u16string(buffer), u"Key 100");
-    EXPECT_EQ(KeyNameOf(paths_, 0, 100, buffer, 4), 3u);
+    EXPECT_EQ(KeyNameOf(texts_, 0, 100, buffer, 4), 3u);
     EXPECT_EQ(std::u16string(buffer), u"Key");
     EXPECT_EQ(buffer[4], u'1');  // nothing written past the terminator
-    EXPECT_EQ(KeyNameOf(paths_, 0, 100, buffer, 1), 0u);
+    EXPECT_EQ(KeyNameOf(texts_, 0, 100, buffer, 1), 0u);
     EXPECT_EQ(buffer[0], u'\0');
-    EXPECT_EQ(KeyNameOf(paths_, 0, 100, buffer, 0), 0u);
+    EXPECT_EQ(KeyNameOf(texts_, 0, 100, buffer, 0), 0u);
 }
 
 }  // namespace

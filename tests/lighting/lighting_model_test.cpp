@@ -14,6 +14,7 @@
 #include "store/lighting_edits.h"
 #include "store/lighting_model.h"
 #include "store/lighting_modes.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -57,9 +58,6 @@ fs::path AssetsDefaultPrefix() {
 class LightingModelTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-light-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        root_ = pattern;
         paths_.exeFolder = root_ / "exe";
         paths_.skinFolder = paths_.exeFolder / "Skins";
         paths_.defaultUserColourPrefix = AssetsDefaultPrefix();
@@ -72,14 +70,13 @@ class LightingModelTest : public ::testing::Test {
     void TearDown() override {
         ctx_.reset();
         sim_.reset();
-        fs::remove_all(root_);
     }
 
     void Connect(SimModel model) {
         // Over a socketpair, so the real transport code runs too.
         sim_ = std::make_unique<SimLink>(model, SimBackend::Transport::Socketpair);
         ASSERT_TRUE(sim_->Connect());
-        ctx_.emplace(LightingContext{sim_->link, paths_});
+        ctx_.emplace(LightingContext{sim_->link, paths_, iniLock_});
     }
     SimKeyboard& Keyboard() { return *sim_->keyboard; }
     DeviceLink& Link() { return sim_->link; }
@@ -122,8 +119,10 @@ class LightingModelTest : public ::testing::Test {
             fs::copy_file(UserColourFilePath(AssetsDefaultPrefix(), 3), UserFile(p));
     }
 
-    fs::path root_;
+    test::TempFolder folder_{"vorlin-light"};
+    const fs::path& root_ = folder_.path();
     AppPaths paths_;
+    IniLock iniLock_;
     LightingModel model_;
     std::unique_ptr<SimLink> sim_;
     std::optional<LightingContext> ctx_;
@@ -139,7 +138,7 @@ TEST_F(LightingModelTest, LoadDecodesTheActiveRecordOfEveryProfile) {
         r[17] = 2;
         m.lighting[84] = 7;
     });
-    ASSERT_TRUE(IniWrite(paths_.userSettings, "KEYCOLOR", "DengCheck", "1"));
+    ASSERT_TRUE(IniWrite(iniLock_, paths_.userSettings, "KEYCOLOR", "DengCheck", "1"));
     model_.activeProfile = 1;
     Record();
     EXPECT_EQ(LoadLighting(model_, Ctx()), 0);
@@ -205,8 +204,8 @@ TEST_F(LightingModelTest, FailedStateReadEmptiesTheModeListAndKeepsTheRecords) {
 TEST_F(LightingModelTest, ConnectionLoadFillsUserModesAndSendsTheLayout) {
     Connect(SimModel::k320F_5000);
     InstallDefaultUserFiles();
-    ASSERT_TRUE(IniWrite(UserFile(1), "PRESENTMODE", "mode", "3"));
-    ASSERT_TRUE(IniWrite(UserFile(1), "MODENAME", "7", ""));
+    ASSERT_TRUE(IniWrite(iniLock_, UserFile(1), "PRESENTMODE", "mode", "3"));
+    ASSERT_TRUE(IniWrite(iniLock_, UserFile(1), "MODENAME", "7", ""));
     SetKeyboardProfile(1);
     Record();
     ASSERT_EQ(LoadLightingWithUserModes(model_, Ctx()), 0);
@@ -431,7 +430,7 @@ TEST_F(LightingModelTest, UserModeSelectionAndRenaming) {
     EXPECT_EQ(model_.baseColour, ReadUserModeSettings(UserFile(0), 4).baseColour);
     EXPECT_EQ(FramesOf(CMD_WRITE_KEY_COLOURS).size(), 8u);
 
-    EXPECT_EQ(RenameUserMode(model_, paths_, "Night\r\nshift"), "Night  shift");
+    EXPECT_EQ(RenameUserMode(model_, paths_, iniLock_, "Night\r\nshift"), "Night  shift");
     EXPECT_EQ(model_.userModeNames[4], "Night  shift");
     EXPECT_EQ(ReadUserModeName(UserFile(0), 4), "Night  shift");
     EXPECT_EQ(ReadUserModeName(UserFile(0), 5),
@@ -490,7 +489,7 @@ TEST_F(LightingModelTest, KeyboardResetOfUserColours) {
     Connect(SimModel::k320F_5000);
     ASSERT_EQ(LoadLighting(model_, Ctx()), 0);
     for (int p = 0; p < 3; ++p) std::ofstream(UserFile(p)) << "[PRESENTMODE]\nmode=9\n";
-    SetLightingView(model_, paths_, true);
+    SetLightingView(model_, paths_, iniLock_, true);
     Keyboard().EditMemory([](SimMemory& m) { m.state[kStateActiveProfile] = 2; });
 
     int viewOff = 0;
@@ -522,8 +521,8 @@ TEST_F(LightingModelTest, KeyboardResetOfUserColours) {
 TEST_F(LightingModelTest, ProfileButtonsLoadThatProfilesLighting) {
     Connect(SimModel::k320F_5000);
     InstallDefaultUserFiles();
-    ASSERT_TRUE(WritePresentMode(UserFile(2), 4));
-    ASSERT_TRUE(WriteUserModeName(UserFile(2), 1, "Profile two"));
+    ASSERT_TRUE(WritePresentMode(iniLock_, UserFile(2), 4));
+    ASSERT_TRUE(WriteUserModeName(iniLock_, UserFile(2), 1, "Profile two"));
     Keyboard().EditMemory([](SimMemory& m) { m.lighting[84] = 14; });
     Record();
     EXPECT_EQ(LoadProfileLighting(model_, Ctx(), 2), 0);
@@ -541,7 +540,7 @@ TEST_F(LightingModelTest, ModeNamesComeFromTheLanguageFile) {
     Connect(SimModel::k0C45_5004);
     std::ofstream(paths_.exeFolder / "Lang0409.ini") << "[MODE]\n1=Wave\n18=Rings\n";
     ASSERT_EQ(LoadLighting(model_, Ctx()), 0);
-    std::vector<std::string> names = ShowModeList(model_, paths_, 0);
+    std::vector<std::string> names = ShowModeList(model_, LanguageCache(paths_), 0);
     ASSERT_EQ(names.size(), 18u);
     EXPECT_EQ(names[0], "Wave");
     EXPECT_EQ(names[1], "#Error");

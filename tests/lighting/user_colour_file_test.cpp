@@ -11,6 +11,7 @@
 #include "platform/ini_file.h"
 #include "store/lighting_keys.h"
 #include "store/user_colour_file.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -19,13 +20,7 @@ namespace fs = std::filesystem;
 
 class UserColourFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        std::string pattern = (fs::temp_directory_path() / "vorlin-ucf-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir_ = pattern;
-        file_ = UserColourFilePath(dir_ / "UserDengColor_", 1);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
+    void SetUp() override { file_ = UserColourFilePath(dir_ / "UserDengColor_", 1); }
     void Write(const fs::path& file, const std::string& text) { std::ofstream(file) << text; }
     std::string Read(const fs::path& file) {
         std::ifstream in(file);
@@ -34,7 +29,10 @@ class UserColourFileTest : public ::testing::Test {
         return s.str();
     }
 
-    fs::path dir_, file_;
+    test::TempFolder folder_{"vorlin-ucf"};
+    const fs::path& dir_ = folder_.path();
+    fs::path file_;
+    IniLock lock_;
 };
 
 TEST_F(UserColourFileTest, PathIsPrefixNumberAndExtension) {
@@ -95,10 +93,11 @@ TEST_F(UserColourFileTest, ValuesAsStoredByHandOrByOtherVersions) {
 
 TEST_F(UserColourFileTest, WritesReadBackAndKeepTheRest) {
     Write(file_, "[MODENAME]\n0=Keep me\n");
-    ASSERT_TRUE(WritePresentMode(file_, 4));
-    ASSERT_TRUE(WriteUserModeSettings(file_, 4, {1, MakeRgb(1, 2, 3), MakeRgb(250, 251, 252)}));
-    ASSERT_TRUE(WriteKeyColour(file_, 4, 110, {MakeRgb(7, 8, 9), false}));
-    ASSERT_TRUE(WriteUserModeName(file_, 4, "Mine"));
+    ASSERT_TRUE(WritePresentMode(lock_, file_, 4));
+    ASSERT_TRUE(
+        WriteUserModeSettings(lock_, file_, 4, {1, MakeRgb(1, 2, 3), MakeRgb(250, 251, 252)}));
+    ASSERT_TRUE(WriteKeyColour(lock_, file_, 4, 110, {MakeRgb(7, 8, 9), false}));
+    ASSERT_TRUE(WriteUserModeName(lock_, file_, 4, "Mine"));
 
     EXPECT_EQ(ReadPresentMode(file_), 4);
     UserModeSettings s = ReadUserModeSettings(file_, 4);
@@ -115,7 +114,7 @@ TEST_F(UserColourFileTest, WritesReadBackAndKeepTheRest) {
 
 TEST_F(UserColourFileTest, NamesStayOnOneLineAndWithinTheLimit) {
     // A line break in a name would otherwise write a section of its own into the file.
-    ASSERT_TRUE(WriteUserModeName(file_, 2, "Evil\n[Mode0]\ntool=7"));
+    ASSERT_TRUE(WriteUserModeName(lock_, file_, 2, "Evil\n[Mode0]\ntool=7"));
     EXPECT_EQ(ReadUserModeName(file_, 2), "Evil [Mode0] tool=7");
     EXPECT_EQ(ReadUserModeSettings(file_, 0).tool, 0);
 
@@ -123,7 +122,7 @@ TEST_F(UserColourFileTest, NamesStayOnOneLineAndWithinTheLimit) {
     for (int i = 0; i < 300; ++i) longName += "\xC3\xA9";  // é, two bytes each
     std::string clean = CleanUserModeName(longName);
     EXPECT_EQ(clean.size(), 2 * 259u);
-    ASSERT_TRUE(WriteUserModeName(file_, 3, longName));
+    ASSERT_TRUE(WriteUserModeName(lock_, file_, 3, longName));
     EXPECT_EQ(ReadUserModeName(file_, 3), clean);
 
     // Characters outside the BMP take two UTF-16 units: 200 of them are cut to 129 (258 units,
@@ -133,9 +132,10 @@ TEST_F(UserColourFileTest, NamesStayOnOneLineAndWithinTheLimit) {
     std::string cut;
     for (int i = 0; i < 129; ++i) cut += "\xF0\x9F\x98\x80";
     EXPECT_EQ(CleanUserModeName(emoji), cut);
-    ASSERT_TRUE(WriteUserModeName(file_, 4, emoji));
+    ASSERT_TRUE(WriteUserModeName(lock_, file_, 4, emoji));
     EXPECT_EQ(ReadUserModeName(file_, 4), cut);
-    ASSERT_TRUE(WriteUserModeName(file_, 5, "a" + emoji));  // 1 + 129 x 2 = 259 units exactly
+    ASSERT_TRUE(
+        WriteUserModeName(lock_, file_, 5, "a" + emoji));  // 1 + 129 x 2 = 259 units exactly
     EXPECT_EQ(ReadUserModeName(file_, 5), "a" + cut);
     EXPECT_EQ(UserColourFile(file_).ModeName(5), "a" + cut);
 }

@@ -4,9 +4,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -18,68 +16,16 @@
 #include "device/protocol.h"
 #include "keys/factory_key_map.h"
 #include "sim/sim_backend.h"
+#include "support/recording_sink.h"
+#include "support/scripted_prompter.h"
 
 namespace vorlin {
 namespace {
 
 using namespace std::chrono_literals;
 
-// Records what the threads ask of the main window, in order.
-class RecordingSink : public MainWindowSink {
-  public:
-    void SendKeyboardLost() override { Add("lost"); }
-    void SendReloadProfile() override { Add("reload"); }
-    void PostOpen() override { Add("open"); }
-    void HideMainWindow() override { Add("hide"); }
-    void SetTimer(int id, int period) override {
-        Add("timer " + std::to_string(id) + "/" + std::to_string(period));
-    }
-    void SetTrayIcon(int icon) override { Add("icon " + std::to_string(icon)); }
-
-    std::vector<std::string> Events() {
-        std::lock_guard<std::mutex> g(lock_);
-        return events_;
-    }
-    int Count(const std::string& e) {
-        auto all = Events();
-        return static_cast<int>(std::count(all.begin(), all.end(), e));
-    }
-    // Waits until the event has been seen n times.
-    bool WaitFor(const std::string& e, int n = 1, std::chrono::milliseconds limit = 5s) {
-        std::unique_lock<std::mutex> g(lock_);
-        return cv_.wait_for(g, limit,
-                            [&] { return std::count(events_.begin(), events_.end(), e) >= n; });
-    }
-    void Clear() {
-        std::lock_guard<std::mutex> g(lock_);
-        events_.clear();
-    }
-
-  private:
-    void Add(std::string e) {
-        {
-            std::lock_guard<std::mutex> g(lock_);
-            events_.push_back(std::move(e));
-        }
-        cv_.notify_all();
-    }
-    std::mutex lock_;
-    std::condition_variable cv_;
-    std::vector<std::string> events_;
-};
-
-class RecordingPrompter : public Prompter {
-  public:
-    bool Ask(const std::string& key, PromptButtons buttons, const std::string&) override {
-        std::lock_guard<std::mutex> g(lock);
-        asked.push_back(key);
-        okOnly = okOnly && buttons == PromptButtons::Ok;
-        return true;
-    }
-    std::mutex lock;
-    std::vector<std::string> asked;
-    bool okOnly = true;
-};
+using test::RecordingSink;
+using test::ScriptedPrompter;
 
 MonitorTimings Fast() {
     MonitorTimings t;
@@ -106,7 +52,7 @@ struct Machine {
     DeviceLink link;
     ConnectionState state;
     RecordingSink sink;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
 };
 
 TEST(PathFilter, AcceptsOnlyTheTwoModels) {
@@ -145,16 +91,16 @@ TEST(ConnectionMonitor, ConnectsLosesAndSwitchesModels) {
     EXPECT_EQ(m.state.connectionState, 1);
     EXPECT_EQ(m.state.macroCapacity, 64u * 128);
     EXPECT_EQ(m.state.defaultKeyMap, large->Memory().factoryMap);  // with the G keys
-    EXPECT_TRUE(m.prompter.asked.empty());
-    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"reload", "icon 141", "open"}));
+    EXPECT_TRUE(m.prompter.Keys().empty());
+    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"reload", "tray connected", "open"}));
 
     // Unplugged: ready drops, the window is told, every command fails with 0.
     m.sink.Clear();
     m.backend.Remove(slot);
-    ASSERT_TRUE(m.sink.WaitFor("icon 128"));
+    ASSERT_TRUE(m.sink.WaitFor("tray not connected"));
     EXPECT_EQ(m.link.ready, 0);
     EXPECT_EQ(m.state.activeProfileCache, -1);
-    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"lost", "hide", "icon 128"}));
+    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"lost", "hide", "tray not connected"}));
     uint8_t buffer[512];
     EXPECT_EQ(ConfigBegin(m.link), kFailed);
     EXPECT_EQ(ReadState(m.link, buffer), kFailed);
@@ -164,7 +110,7 @@ TEST(ConnectionMonitor, ConnectsLosesAndSwitchesModels) {
     m.sink.Clear();
     auto small = SimKeyboard::Create(SimModel::k0C45_5004);
     m.backend.Add(small);
-    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    ASSERT_TRUE(m.sink.WaitFor("tray connected"));
     EXPECT_EQ(m.link.keyMapSize, 378u);
     EXPECT_EQ(m.link.profileStride, 378u);
     EXPECT_EQ(m.link.keyCount, 126u);
@@ -190,12 +136,12 @@ TEST(ConnectionMonitor, BootLoaderLooksLikeAnUnplugAndTheKeyboardComesBack) {
     ASSERT_TRUE(m.sink.WaitFor("open"));
 
     EXPECT_EQ(EnterBootMode(m.link), kDone);
-    ASSERT_TRUE(m.sink.WaitFor("icon 128"));
+    ASSERT_TRUE(m.sink.WaitFor("tray not connected"));
     EXPECT_TRUE(kb->InBootMode());
     EXPECT_EQ(m.link.ready, 0);
 
     kb->Reappear();  // flashed and restarted
-    ASSERT_TRUE(m.sink.WaitFor("icon 141", 2));
+    ASSERT_TRUE(m.sink.WaitFor("tray connected", 2));
     EXPECT_EQ(m.link.ready, 1);
     uint8_t block[44];
     EXPECT_EQ(ReadState(m.link, block), kDone);
@@ -216,7 +162,7 @@ TEST(ConnectionMonitor, StartsWithoutKeyboardAndOpensNothingLater) {
     EXPECT_TRUE(m.sink.Events().empty());
 
     m.backend.Add(SimKeyboard::Create(SimModel::k320F_5000));
-    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    ASSERT_TRUE(m.sink.WaitFor("tray connected"));
     monitor.Stop();
     EXPECT_EQ(m.sink.Count("open"), 0);
 }
@@ -230,10 +176,10 @@ TEST(ConnectionMonitor, UnreadableFactoryMapIsReportedAndTheOldOneKept) {
     m.backend.Add(kb);
     ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, Fast());
     monitor.Start();
-    ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+    ASSERT_TRUE(m.sink.WaitFor("tray connected"));
     monitor.Stop();
-    EXPECT_EQ(m.prompter.asked, std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"});
-    EXPECT_TRUE(m.prompter.okOnly);
+    EXPECT_EQ(m.prompter.Keys(), std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"});
+    EXPECT_EQ(m.prompter.Questions().at(0).buttons, PromptButtons::Ok);
     EXPECT_EQ(m.state.defaultKeyMap, BuiltInFactoryKeyMap());
     EXPECT_EQ(m.state.macroCapacity, 7u);
 }
@@ -261,14 +207,14 @@ TEST(ConnectionMonitor, LateRepliesAtConnectionAreNotTakenForTheNextRequest) {
             DisconnectOnce(m.link);
             const SimMemory mem = kb->Memory();
             if (c.read) {
-                EXPECT_TRUE(m.prompter.asked.empty()) << context;
+                EXPECT_TRUE(m.prompter.Keys().empty()) << context;
                 EXPECT_EQ(m.state.macroCapacity, 128u * mem.state[kStateMacroUnits]) << context;
                 EXPECT_TRUE(std::equal(mem.factoryMap.begin(), mem.factoryMap.begin() + 378,
                                        m.state.defaultKeyMap.begin()))
                     << context;
             } else {
                 // Nothing came in time: the factory map and the capacity stay as they were.
-                EXPECT_EQ(m.prompter.asked, std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"})
+                EXPECT_EQ(m.prompter.Keys(), std::vector<std::string>{"MAIN_DEFAULT_MATRIX_PROMPT"})
                     << context;
                 EXPECT_EQ(m.state.macroCapacity, 7u * 128) << context;
                 EXPECT_EQ(m.state.defaultKeyMap, BuiltInFactoryKeyMap()) << context;
@@ -329,13 +275,13 @@ TEST(ConnectionMonitor, NotificationsInTheMiddleOfExchangesReachOnlyTheListener)
         ASSERT_GE(raised.load(), 8);
         // Every notification reached the listener, none was lost to the command handle.
         const int rounds = raised.load() / 4, rest = raised.load() % 4;
-        EXPECT_TRUE(m.sink.WaitFor("timer 1051/0", rounds + (rest > 0)));
-        EXPECT_TRUE(m.sink.WaitFor("timer 1053/0", rounds + (rest > 1)));
-        EXPECT_TRUE(m.sink.WaitFor("icon 142", rounds + (rest > 2)));
-        EXPECT_TRUE(m.sink.WaitFor("icon 141", rounds));
+        EXPECT_TRUE(m.sink.WaitFor("lighting reload", rounds + (rest > 0)));
+        EXPECT_TRUE(m.sink.WaitFor("user colour reset", rounds + (rest > 1)));
+        EXPECT_TRUE(m.sink.WaitFor("tray indicator", rounds + (rest > 2)));
+        EXPECT_TRUE(m.sink.WaitFor("tray connected", rounds));
         monitor.Stop();
-        EXPECT_EQ(m.sink.Count("timer 1051/0"), rounds + (rest > 0));
-        EXPECT_EQ(m.sink.Count("icon 142"), rounds + (rest > 2));
+        EXPECT_EQ(m.sink.Count("lighting reload"), rounds + (rest > 0));
+        EXPECT_EQ(m.sink.Count("tray indicator"), rounds + (rest > 2));
     }
 }
 
@@ -368,13 +314,13 @@ TEST(ConnectionMonitor, SkipsACollectionWithTheWrongUsage) {
     DeviceLink link(backend);
     ConnectionState state;
     RecordingSink sink;
-    RecordingPrompter prompter;
+    ScriptedPrompter prompter;
     ConnectionMonitor monitor(link, state, sink, prompter, Fast());
     monitor.Start();
     ASSERT_TRUE(Eventually([&] { return state.startupReported == 1 && backend.opened > 4; }));
     monitor.Stop();
     EXPECT_EQ(link.ready, 0);
-    EXPECT_EQ(sink.Count("icon 141"), 0);
+    EXPECT_EQ(sink.Count("tray connected"), 0);
     EXPECT_FALSE(link.device.IsOpen());
 }
 
@@ -391,19 +337,19 @@ TEST(ConnectionMonitor, KeyboardNotificationsReachTheWindow) {
     m.sink.Clear();
 
     kb->StepBrightnessOnKeyboard();
-    ASSERT_TRUE(m.sink.WaitFor("timer 1051/0"));
+    ASSERT_TRUE(m.sink.WaitFor("lighting reload"));
     kb->SwitchProfileOnKeyboard(2);
-    ASSERT_TRUE(m.sink.WaitFor("timer 1053/0"));
+    ASSERT_TRUE(m.sink.WaitFor("user colour reset"));
     EXPECT_EQ(kb->Memory().state[10], 2);
 
     kb->RaiseConsumerUsage(0x1801);  // known, nothing to do
     kb->SetIndicator(true);
     kb->SetIndicator(false);
-    ASSERT_TRUE(m.sink.WaitFor("icon 141", 1));
+    ASSERT_TRUE(m.sink.WaitFor("tray connected", 1));
     monitor.Stop();
-    EXPECT_EQ(m.sink.Events(),
-              (std::vector<std::string>{"timer 1051/0", "timer 1053/0", "icon 142", "icon 141"}));
-    EXPECT_EQ(m.state.trayIndicatorBusy, 0);
+    EXPECT_EQ(m.sink.Events(), (std::vector<std::string>{"lighting reload", "user colour reset",
+                                                         "tray indicator", "tray connected"}));
+    EXPECT_EQ(monitor.context().tray.indicatorBusy, 0);
 }
 
 TEST(ConnectionMonitor, StopEndsBothThreadsPromptly) {
@@ -413,7 +359,7 @@ TEST(ConnectionMonitor, StopEndsBothThreadsPromptly) {
         MonitorTimings slow;  // the real periods: Stop must not wait them out
         ConnectionMonitor monitor(m.link, m.state, m.sink, m.prompter, slow);
         monitor.Start();
-        ASSERT_TRUE(m.sink.WaitFor("icon 141"));
+        ASSERT_TRUE(m.sink.WaitFor("tray connected"));
         std::this_thread::sleep_for(50ms);  // the listener is now waiting in its read
         auto start = std::chrono::steady_clock::now();
         monitor.Stop();

@@ -14,6 +14,7 @@
 
 #include "sim/sim_memory.h"
 #include "sim/sim_state_file.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -22,15 +23,6 @@ namespace fs = std::filesystem;
 
 class SimStateFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("vorlin_sim_state_" +
-               std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "_" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     std::vector<uint8_t> Bytes(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -39,7 +31,8 @@ class SimStateFile : public ::testing::Test {
         std::ofstream out(p, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
     }
-    fs::path dir;
+    test::TempFolder folder{"vorlin-sim-state"};
+    const fs::path& dir = folder.path();
 };
 
 TEST_F(SimStateFile, RoundTripsEveryBlock) {

@@ -8,9 +8,9 @@
 
 #include <chrono>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 namespace {
 
 int CountEntries(const std::filesystem::path& dir) {
@@ -110,4 +110,4 @@ TEST(AtomicFile, NewFilesGetTheUmaskMode) {
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

@@ -10,9 +10,9 @@
 #include <chrono>
 #include <future>
 
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 namespace {
 
 constexpr size_t kLimit = 1 << 20;
@@ -98,4 +98,4 @@ TEST(FileRead, KernelFilesAreReadUpToTheBoundWhateverSizeTheyClaim) {
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

@@ -4,10 +4,14 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "platform/temp_folder.h"
-#include "platform/utf.h"
+#include <string>
+#include <thread>
+#include <vector>
 
-namespace vorlin::testing {
+#include "platform/utf.h"
+#include "support/temp_folder.h"
+
+namespace vorlin::test {
 
 namespace {
 
@@ -125,17 +129,18 @@ TEST(IniRead, BadInputGivesTheDefault) {
 }
 
 TEST(IniWrite, RewritesOneValueAndKeepsEverythingElse) {
+    IniLock lock;
     TempFolder dir;
     const std::string before =
         "; header comment\r\n[PROFILES]\r\nFlip = 0\r\n\r\n[OTHER]\r\n# not ours\r\nk=v\r\n";
     WriteBytes(dir / "s.ini", before);
-    ASSERT_TRUE(IniWrite(dir / "s.ini", "profiles", "FLIP", "1"));
+    ASSERT_TRUE(IniWrite(lock, dir / "s.ini", "profiles", "FLIP", "1"));
     EXPECT_EQ(ReadBytes(dir / "s.ini"),
               "; header comment\r\n[PROFILES]\r\nFlip = 1\r\n\r\n[OTHER]\r\n# not ours\r\nk=v\r\n");
 
     // A new key goes at the end of its section, before the blank line; a new section at the end.
-    ASSERT_TRUE(IniWrite(dir / "s.ini", "PROFILES", "PROFILE00", "3"));
-    ASSERT_TRUE(IniWrite(dir / "s.ini", "NEW", "a", "b"));
+    ASSERT_TRUE(IniWrite(lock, dir / "s.ini", "PROFILES", "PROFILE00", "3"));
+    ASSERT_TRUE(IniWrite(lock, dir / "s.ini", "NEW", "a", "b"));
     EXPECT_EQ(ReadBytes(dir / "s.ini"),
               "; header comment\r\n[PROFILES]\r\nFlip = 1\r\nPROFILE00=3\r\n\r\n[OTHER]\r\n"
               "# not ours\r\nk=v\r\n[NEW]\r\na=b\r\n");
@@ -146,18 +151,20 @@ TEST(IniWrite, RewritesOneValueAndKeepsEverythingElse) {
 }
 
 TEST(IniWrite, KeepsTheFileEncoding) {
+    IniLock lock;
     TempFolder dir;
     WriteBytes(dir / "u16.ini", Utf16LeWithBom("[MODE]\r\n1=Onda\r\n2=Respiração\r\n"));
-    ASSERT_TRUE(IniWrite(dir / "u16.ini", "MODE", "1", "Ondulação"));
+    ASSERT_TRUE(IniWrite(lock, dir / "u16.ini", "MODE", "1", "Ondulação"));
     EXPECT_EQ(ReadBytes(dir / "u16.ini"),
               Utf16LeWithBom("[MODE]\r\n1=Ondulação\r\n2=Respiração\r\n"));
 
     WriteBytes(dir / "bom.ini", "\xEF\xBB\xBF[A]\nk=1\n");
-    ASSERT_TRUE(IniWrite(dir / "bom.ini", "A", "k", "2"));
+    ASSERT_TRUE(IniWrite(lock, dir / "bom.ini", "A", "k", "2"));
     EXPECT_EQ(ReadBytes(dir / "bom.ini"), "\xEF\xBB\xBF[A]\nk=2\n");
 }
 
 TEST(IniWrite, Windows1252FilesStayWindows1252WhileNothingIsLost) {
+    IniLock lock;
     TempFolder dir;
     struct Case {
         const char* what;
@@ -183,7 +190,7 @@ TEST(IniWrite, Windows1252FilesStayWindows1252WhileNothingIsLost) {
         const auto file = dir / "w.ini";
         WriteBytes(file, c.before);
         const std::string x = IniRead(file, "A", "x", "#");
-        ASSERT_TRUE(IniWrite(file, "A", c.key, c.value)) << c.what;
+        ASSERT_TRUE(IniWrite(lock, file, "A", c.key, c.value)) << c.what;
         EXPECT_EQ(ReadBytes(file), c.after) << c.what;
         EXPECT_EQ(IniRead(file, "A", c.key, "#"), c.value) << c.what;
         EXPECT_EQ(IniRead(file, "A", "x", "#"), x) << c.what;
@@ -201,29 +208,51 @@ TEST(IniWrite, Windows1252FilesStayWindows1252WhileNothingIsLost) {
     EXPECT_EQ(again.Find("A", "j"), "激活");
 }
 
+TEST(IniWrite, WritersSharingALockLoseNoValue) {
+    IniLock lock;
+    TempFolder dir;
+    const auto file = dir / "shared.ini";
+    constexpr int kThreads = 4;
+    constexpr int kKeys = 25;
+    std::vector<std::thread> writers;
+    for (int t = 0; t < kThreads; ++t) {
+        writers.emplace_back([&, t] {
+            for (int k = 0; k < kKeys; ++k)
+                IniWrite(lock, file, "S", "k" + std::to_string(t) + "_" + std::to_string(k), "v");
+        });
+    }
+    for (std::thread& w : writers) w.join();
+    const auto doc = IniDocument::Load(file);
+    ASSERT_TRUE(doc);
+    EXPECT_EQ(doc->Keys("S").size(), size_t(kThreads * kKeys));
+}
+
 TEST(IniWrite, CreatesFileAndFolderAndKeepsPermissions) {
+    IniLock lock;
     TempFolder dir;
     const auto file = dir / "sub/folder/new.ini";
-    ASSERT_TRUE(IniWrite(file, "S", "k", "v"));
+    ASSERT_TRUE(IniWrite(lock, file, "S", "k", "v"));
     EXPECT_EQ(ReadBytes(file), "[S]\nk=v\n");
     ::chmod(file.c_str(), 0640);
-    ASSERT_TRUE(IniWrite(file, "S", "k", "w"));
+    ASSERT_TRUE(IniWrite(lock, file, "S", "k", "w"));
     struct stat st {};
     ASSERT_EQ(::stat(file.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
 TEST(IniWrite, ValuesReadBackUnchanged) {
+    IniLock lock;
     TempFolder dir;
     const auto file = dir / "v.ini";
     for (const char* value :
          {"", "  padded  ", "\"quoted\"", "'single'", "a=b;c", "\"half", "Configuração ↑"}) {
-        ASSERT_TRUE(IniWrite(file, "S", "k", value)) << value;
+        ASSERT_TRUE(IniWrite(lock, file, "S", "k", value)) << value;
         EXPECT_EQ(IniRead(file, "S", "k", "#"), value);
     }
 }
 
 TEST(IniWrite, RefusesWhatWouldBreakTheFile) {
+    IniLock lock;
     TempFolder dir;
     const auto file = dir / "r.ini";
     WriteBytes(file, "[S]\nk=v\n");
@@ -243,13 +272,13 @@ TEST(IniWrite, RefusesWhatWouldBreakTheFile) {
         {"S", " ", "v"},
         {"S\n", "k", "v"},
     };
-    for (const Bad& b : bad) EXPECT_FALSE(IniWrite(file, b.section, b.key, b.value)) << b.key;
+    for (const Bad& b : bad) EXPECT_FALSE(IniWrite(lock, file, b.section, b.key, b.value)) << b.key;
     EXPECT_EQ(ReadBytes(file), "[S]\nk=v\n");
 
     std::filesystem::create_directory(dir / "dir.ini");
-    EXPECT_FALSE(IniWrite(dir / "dir.ini", "S", "k", "v"));
+    EXPECT_FALSE(IniWrite(lock, dir / "dir.ini", "S", "k", "v"));
     EXPECT_TRUE(std::filesystem::is_directory(dir / "dir.ini"));
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

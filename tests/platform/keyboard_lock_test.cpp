@@ -13,16 +13,16 @@
 #include <thread>
 
 #include "platform/keyboard_lock.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
 
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 std::string OwnProgram() {
     std::string name = ReadBytes("/proc/self/comm");

@@ -8,9 +8,9 @@
 #include "platform/app_paths.h"
 #include "platform/locale_language.h"
 #include "platform/settings.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 namespace {
 
 // Sets environment variables for one test and restores them afterwards.
@@ -79,13 +79,14 @@ TEST(AppPaths, PrivateFolderIsMadeAndTightened) {
 }
 
 TEST(Registry, DwordValues) {
+    IniLock lock;
     TempFolder dir;
     AppPaths paths;
     paths.registryFile = dir / "cfg/registry.ini";
     EXPECT_FALSE(RegistryReadDword(paths, "LANGUAGE"));
-    ASSERT_TRUE(RegistryWriteDword(paths, "LANGUAGE", 1046));
+    ASSERT_TRUE(RegistryWriteDword(paths, lock, "LANGUAGE", 1046));
     EXPECT_EQ(RegistryReadDword(paths, "language"), 1046u);
-    ASSERT_TRUE(RegistryWriteDword(paths, "LANGUAGE", 0xFFFFFFFF));
+    ASSERT_TRUE(RegistryWriteDword(paths, lock, "LANGUAGE", 0xFFFFFFFF));
     EXPECT_EQ(RegistryReadDword(paths, "LANGUAGE"), 0xFFFFFFFFu);
 
     struct Case {
@@ -111,12 +112,13 @@ TEST(Registry, DwordValues) {
 }
 
 TEST(Settings, StringsInTheirSection) {
+    IniLock lock;
     TempFolder dir;
     AppPaths paths;
     paths.settingsFile = dir / "Vorlin_Pellix/Morvane Tesslar.ini";
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Flip", "0"), "0");
-    ASSERT_TRUE(SettingsWriteString(paths, "PROFILES", "Flip", "1"));
-    ASSERT_TRUE(SettingsWriteString(paths, "PROFILES", "PROFILE01", "/home/u/a b.fwc"));
+    ASSERT_TRUE(SettingsWriteString(paths, lock, "PROFILES", "Flip", "1"));
+    ASSERT_TRUE(SettingsWriteString(paths, lock, "PROFILES", "PROFILE01", "/home/u/a b.fwc"));
     EXPECT_EQ(SettingsReadString(paths, "profiles", "flip", "0"), "1");
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "PROFILE01", ""), "/home/u/a b.fwc");
 }
@@ -143,4 +145,4 @@ TEST(LocaleLanguage, MapsLocaleNames) {
 }
 
 }  // namespace
-}  // namespace vorlin::testing
+}  // namespace vorlin::test

@@ -12,15 +12,15 @@
 #include "keys/key_table.h"
 #include "platform/ini_file.h"
 #include "platform/settings.h"
-#include "platform/temp_folder.h"
 #include "skin/text_keys.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempFolder;
-using testing::WriteBytes;
+using test::ReadBytes;
+using test::TempFolder;
+using test::WriteBytes;
 
 class LanguageChoice : public ::testing::Test {
   protected:
@@ -34,6 +34,7 @@ class LanguageChoice : public ::testing::Test {
     }
     TempFolder dir_;
     AppPaths paths_;
+    IniLock lock_;
 };
 
 TEST_F(LanguageChoice, StoredValueWins) {
@@ -49,11 +50,12 @@ TEST_F(LanguageChoice, StoredValueWins) {
     };
     for (const Case& c : cases) {
         Store(c.stored);
-        EXPECT_EQ(ChooseLanguageIndex(paths_, c.system), c.index) << c.stored;
+        EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, c.system), c.index) << c.stored;
         EXPECT_EQ(RegistryReadDword(paths_, "LANGUAGE"), c.value) << c.stored;  // left as it was
     }
     Store("2052");
-    EXPECT_EQ(LanguageFilePath(paths_, ChooseLanguageIndex(paths_, 1046)), dir_ / "Lang0409.ini");
+    EXPECT_EQ(LanguageFilePath(paths_, ChooseLanguageIndex(paths_, lock_, 1046)),
+              dir_ / "Lang0409.ini");
 }
 
 TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
@@ -70,7 +72,7 @@ TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
     for (const Case& c : cases) {
         std::filesystem::remove_all(dir_ / "cfg");
         if (c.stored) Store(c.stored);
-        EXPECT_EQ(ChooseLanguageIndex(paths_, c.system), c.index) << c.system;
+        EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, c.system), c.index) << c.system;
         EXPECT_EQ(RegistryReadDword(paths_, "LANGUAGE"), c.storedAfter) << c.system;
     }
     EXPECT_EQ(LanguageFilePath(paths_, 1), dir_ / "Lang0416.ini");
@@ -79,7 +81,7 @@ TEST_F(LanguageChoice, FirstRunTakesAndStoresTheSystemLanguage) {
 TEST_F(LanguageChoice, UnusableStoreGivesEnglish) {
     // The registry file's folder cannot exist: a plain file is in its way.
     WriteBytes(dir_ / "cfg", "not a folder");
-    EXPECT_EQ(ChooseLanguageIndex(paths_, 1046), 0);
+    EXPECT_EQ(ChooseLanguageIndex(paths_, lock_, 1046), 0);
 }
 
 TEST_F(LanguageChoice, SystemDefaultMapping) {
@@ -96,32 +98,33 @@ class Lookup : public ::testing::Test {
         WriteBytes(dir_ / "Lang0409.ini",
                    "[TEXT]\nMAIN_CAPTION=Keyboard\nPROFILE_1=\n[LIGHT]\nSpeed=Speed\n"
                    "[MODE]\n12=Vertical Wave\n");
-        WriteBytes(dir_ / "Lang0416.ini",
-                   testing::Utf16LeWithBom(
-                       "[TEXT]\r\nMAIN_CAPTION=Teclado\r\n[MODE]\r\n5=Respiração\r\n"));
+        WriteBytes(
+            dir_ / "Lang0416.ini",
+            test::Utf16LeWithBom("[TEXT]\r\nMAIN_CAPTION=Teclado\r\n[MODE]\r\n5=Respiração\r\n"));
     }
     TempFolder dir_;
     AppPaths paths_;
+    LanguageCache texts_{paths_};
 };
 
 TEST_F(Lookup, TextsAndTheErrorFallback) {
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Keyboard");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 1), "Teclado");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 7), "Keyboard");  // outside the table: English
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", -1), "Keyboard");
-    EXPECT_EQ(LookupText(paths_, "PROFILE_1", 0), "");  // present but empty
-    EXPECT_EQ(LookupText(paths_, "PROFILE_2", 0), "#Error");
-    EXPECT_EQ(LookupText(paths_, "Speed", 0), "#Error");  // another section
-    EXPECT_EQ(LookupLightText(paths_, "speed", 0), "Speed");
-    EXPECT_EQ(LookupModeName(paths_, 12, 0), "Vertical Wave");
-    EXPECT_EQ(LookupModeName(paths_, 5, 1), "Respiração");
-    EXPECT_EQ(LookupModeName(paths_, 19, 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Keyboard");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 1), "Teclado");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 7), "Keyboard");  // outside the table: English
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", -1), "Keyboard");
+    EXPECT_EQ(LookupText(texts_, "PROFILE_1", 0), "");  // present but empty
+    EXPECT_EQ(LookupText(texts_, "PROFILE_2", 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "Speed", 0), "#Error");  // another section
+    EXPECT_EQ(LookupLightText(texts_, "speed", 0), "Speed");
+    EXPECT_EQ(LookupModeName(texts_, 12, 0), "Vertical Wave");
+    EXPECT_EQ(LookupModeName(texts_, 5, 1), "Respiração");
+    EXPECT_EQ(LookupModeName(texts_, 19, 0), "#Error");
 
     // Read at every lookup: a changed file is seen at once.
     WriteBytes(dir_ / "Lang0409.ini", "[TEXT]\nMAIN_CAPTION=Changed\n");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Changed");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Changed");
     std::filesystem::remove(dir_ / "Lang0409.ini");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "#Error");
 }
 
 // Files written long ago are served from the parsed copy; any change to them must still show.
@@ -133,30 +136,30 @@ TEST_F(Lookup, SettledFilesFollowEveryChange) {
         ASSERT_EQ(::utimensat(AT_FDCWD, file.c_str(), old, 0), 0);
     };
     writeOld("[TEXT]\nMAIN_CAPTION=Before\n  Spaced Key = x \n[light]\nDC=Multi\n[MODE]\n3=S\n");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Before");
-    EXPECT_EQ(LookupText(paths_, "main_caption", 0), "Before");
-    EXPECT_EQ(LookupText(paths_, "spaced key", 0), "x");
-    EXPECT_EQ(LookupLightText(paths_, "dc", 0), "Multi");
-    EXPECT_EQ(LookupModeName(paths_, 3, 0), "S");
-    EXPECT_EQ(LookupText(paths_, "DC", 0), "#Error");
-    EXPECT_EQ(LookupText(paths_, "", 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Before");
+    EXPECT_EQ(LookupText(texts_, "main_caption", 0), "Before");
+    EXPECT_EQ(LookupText(texts_, "spaced key", 0), "x");
+    EXPECT_EQ(LookupLightText(texts_, "dc", 0), "Multi");
+    EXPECT_EQ(LookupModeName(texts_, 3, 0), "S");
+    EXPECT_EQ(LookupText(texts_, "DC", 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "", 0), "#Error");
 
     // A settled file is looked at again after a short while, not at every lookup.
     const auto recheck = std::chrono::milliseconds(250);
     // Same size, same inode, same (old) modification time: only the change time differs.
     writeOld("[TEXT]\nMAIN_CAPTION=Later!\n  Spaced Key = x \n[light]\nDC=Multi\n[MODE]\n3=S\n");
     std::this_thread::sleep_for(recheck);
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Later!");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Later!");
 
     // Replaced by rename (recent, so checked at every lookup from then on), then removed.
     WriteBytes(dir_ / "new.ini", "[TEXT]\nMAIN_CAPTION=Renamed\n");
     std::filesystem::rename(dir_ / "new.ini", file);
     std::this_thread::sleep_for(recheck);
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Renamed");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Renamed");
     WriteBytes(file, "[TEXT]\nMAIN_CAPTION=Edited\n");
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "Edited");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "Edited");
     std::filesystem::remove(file);
-    EXPECT_EQ(LookupText(paths_, "MAIN_CAPTION", 0), "#Error");
+    EXPECT_EQ(LookupText(texts_, "MAIN_CAPTION", 0), "#Error");
 }
 
 // The shipped files hold every key the system looks up, each with a text, and nothing else.
@@ -198,10 +201,11 @@ TEST(LanguageFiles, AreComplete) {
     // Each language keeps its own record-delay setting under its own name.
     AppPaths assets;
     assets.exeFolder = VORLIN_ASSETS_DIR;
-    EXPECT_NE(LookupText(assets, "MACRO_ACTION_RECORD_DELAY", 0),
-              LookupText(assets, "MACRO_ACTION_RECORD_DELAY", 1));
-    EXPECT_EQ(LookupText(assets, "MAIN_CAPTION", 1), "Teclado Gamer Vorlin");
-    EXPECT_EQ(LookupText(assets, "MACRO_NEW_PREFIX", 0), "Macro ");
+    const LanguageCache assetTexts(assets);
+    EXPECT_NE(LookupText(assetTexts, "MACRO_ACTION_RECORD_DELAY", 0),
+              LookupText(assetTexts, "MACRO_ACTION_RECORD_DELAY", 1));
+    EXPECT_EQ(LookupText(assetTexts, "MAIN_CAPTION", 1), "Teclado Gamer Vorlin");
+    EXPECT_EQ(LookupText(assetTexts, "MACRO_NEW_PREFIX", 0), "Macro ");
 }
 
 }  // namespace

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include <unistd.h>
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -33,18 +33,13 @@ TEST(SkinLayout, ValuesReadAsFourNumbers) {
 
 class SkinLayoutFile : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("vorlin-skin-layout-" + std::to_string(::getpid()));
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
     std::filesystem::path Write(const char* name, const char* text) {
         auto p = dir_ / name;
         std::ofstream(p, std::ios::binary) << text;
         return p;
     }
-    std::filesystem::path dir_;
+    test::TempFolder folder_{"vorlin-skin-layout"};
+    const std::filesystem::path& dir_ = folder_.path();
 };
 
 TEST_F(SkinLayoutFile, MissingKeyOrFileGivesTheDisabledPlacement) {

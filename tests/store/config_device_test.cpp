@@ -91,7 +91,7 @@ TEST_P(RoundTrip, WhatTheKeyboardHoldsComesBack) {
         }
     }
     ASSERT_EQ(SnapshotAndApply(s.ctx, true), 1);
-    EXPECT_TRUE(s.prompter.asked.empty());
+    EXPECT_TRUE(s.prompter.Keys().empty());
 
     const fs::path file = s.dir / "read.fwc";
     ASSERT_EQ(ReadDeviceIntoFile(s.ctx, file), 1);
@@ -236,7 +236,7 @@ TEST(ApplyToKeyboard, NamesAreLeftOutWhenOnlyTheBareAreaFits) {
     EXPECT_EQ(s.prompter.Keys(), std::vector<std::string>{"EXTRA_MACRO_TOO_LONG"});
 
     s.work.macros[0].actionCount = 26;  // bare 126, full 144: only the bare area fits
-    s.prompter.asked.clear();
+    s.prompter.Clear();
     ASSERT_EQ(SnapshotAndApply(s.ctx, false), 1);
     EXPECT_EQ(s.prompter.Keys(), std::vector<std::string>{"EXTRA_PROFILE_SPACE_TIGHT"});
     const SimMemory memory = s.keyboard->Memory();

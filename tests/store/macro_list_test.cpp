@@ -44,12 +44,12 @@ TEST_F(MacroListTest, LookupsByIdAndPosition) {
 TEST_F(MacroListTest, DeletingAMacroKeysUseAsksAndForcesAllProfiles) {
     Assign(2, 30, 2);  // a key of profile 2 plays macro 2
     for (bool yes : {false, true}) {
-        prompter.asked.clear();
+        prompter.Clear();
         prompter.answer = yes;
         writeAll = 0;
         EXPECT_EQ(MacroInUse(work, work.macros[1], writeAll, prompter), yes);
         EXPECT_EQ(prompter.Keys(), std::vector<std::string>{"MACRO_DELETE_CONFIRM_OF_KEYS"});
-        EXPECT_EQ(prompter.asked[0].buttons, PromptButtons::YesNoDefaultNo);
+        EXPECT_EQ(prompter.Questions().at(0).buttons, PromptButtons::YesNoDefaultNo);
         EXPECT_EQ(writeAll, 1) << "even on No";
     }
 }
@@ -62,7 +62,7 @@ TEST_F(MacroListTest, DeletingWithoutQuestion) {
     for (const MacroRecord* r : {&work.macros[0], &work.macros[1], &fresh}) {
         EXPECT_TRUE(MacroInUse(work, *r, writeAll, prompter)) << r->macroId;
     }
-    EXPECT_TRUE(prompter.asked.empty());
+    EXPECT_TRUE(prompter.Keys().empty());
     EXPECT_EQ(writeAll, 0);
     Assign(3, 256, 4);  // the same entry in another table does
     prompter.answer = false;
@@ -116,23 +116,25 @@ namespace vorlin {
 namespace {
 
 TEST(RecordDelaySetting, KeptPerLanguageUnderItsText) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const AppPaths paths = test::PathsIn(dir.path());
+    const LanguageCache texts(paths);
+    IniLock lock;
     std::filesystem::create_directories(paths.exeFolder);
     const std::string english = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Record delays\n";
     const std::string portuguese = "[TEXT]\nMACRO_ACTION_RECORD_DELAY=Gravar atrasos\n";
     test::WriteFile(paths.exeFolder / "Lang0409.ini", {english.begin(), english.end()});
     test::WriteFile(paths.exeFolder / "Lang0416.ini", {portuguese.begin(), portuguese.end()});
 
-    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 0);
-    ASSERT_TRUE(WriteRecordDelaySetting(paths, 0, 1));
-    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 1);
-    EXPECT_EQ(ReadRecordDelaySetting(paths, 1), 0) << "each language keeps its own";
+    EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 0);
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, lock, texts, 0, 1));
+    EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 1);
+    EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 1), 0) << "each language keeps its own";
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "1");
 
-    ASSERT_TRUE(WriteRecordDelaySetting(paths, 0, 5));
+    ASSERT_TRUE(WriteRecordDelaySetting(paths, lock, texts, 0, 5));
     EXPECT_EQ(SettingsReadString(paths, "PROFILES", "Record delays", ""), "0");
-    EXPECT_EQ(ReadRecordDelaySetting(paths, 0), 0);
+    EXPECT_EQ(ReadRecordDelaySetting(paths, texts, 0), 0);
 }
 
 }  // namespace

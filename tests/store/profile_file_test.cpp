@@ -22,7 +22,7 @@ using test::WriteFile;
 namespace fs = std::filesystem;
 
 struct ProfileFileTest : ::testing::Test {
-    test::TempDir dir;
+    test::TempFolder dir;
     ConfigStore work;
     test::ScriptedPrompter prompter;
 
@@ -193,13 +193,13 @@ TEST_F(ProfileFileTest, ValidationCases) {
         c.change(bytes);
         const fs::path path = dir / "case.fwc";
         WriteFile(path, bytes);
-        prompter.asked.clear();
+        prompter.Clear();
         EXPECT_EQ(ValidateImageFile(path, prompter), c.result);
         if (c.formatError) {
             ASSERT_EQ(prompter.Keys(), std::vector<std::string>{"PROFILE_FORMAT_ERROR"});
-            EXPECT_EQ(prompter.asked[0].argument, path.string());
+            EXPECT_EQ(prompter.Questions().at(0).argument, path.string());
         } else {
-            EXPECT_TRUE(prompter.asked.empty());
+            EXPECT_TRUE(prompter.Keys().empty());
         }
         // Loading takes exactly what validation accepts.
         ConfigStore loaded;
@@ -215,7 +215,7 @@ TEST_F(ProfileFileTest, AnySingleHeaderByteChangeIsRefused) {
         std::vector<uint8_t> bytes = good;
         bytes[i] ^= 0x01;
         WriteFile(path, bytes);
-        prompter.asked.clear();
+        prompter.Clear();
         EXPECT_EQ(ValidateImageFile(path, prompter), 0) << "byte " << i;
         EXPECT_EQ(prompter.Keys(), std::vector<std::string>{"PROFILE_FORMAT_ERROR"})
             << "byte " << i;
@@ -266,7 +266,7 @@ TEST_F(ProfileFileTest, FailedSaveKeepsThePreviousFile) {
 }
 
 TEST(UserFolder, SeededOnceFromTheTemplate) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const AppPaths paths = test::PathsIn(dir.path());
     fs::create_directories(paths.skinFolder);
     WriteFile(paths.skinFolder / "UserDengColor_3.userd", {1, 2, 3, 4});
@@ -316,9 +316,9 @@ TEST_F(ProfileFileTest, TextsSharedByManyKeysAreBoundedByWhatAFileHolds) {
         SCOPED_TRACE(c.what);
         const fs::path path = dir / "shared.fwc";
         WriteFile(path, SharedTextFile(c.textUnits));
-        prompter.asked.clear();
+        prompter.Clear();
         EXPECT_EQ(ValidateImageFile(path, prompter), c.result);
-        EXPECT_EQ(prompter.asked.empty(), c.result == 1);
+        EXPECT_EQ(prompter.Keys().empty(), c.result == 1);
         ConfigStore loaded;
         ASSERT_EQ(LoadImageFile(loaded, path), c.result);
         if (c.result != 1) {
@@ -338,7 +338,7 @@ TEST_F(ProfileFileTest, TextsSharedByManyKeysAreBoundedByWhatAFileHolds) {
 }
 
 TEST(UserFolder, CreatedPrivateAndClearedOfTemporariesLeftByKilledWrites) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const AppPaths paths = test::PathsIn(dir.path());
     ASSERT_EQ(EnsureUserFolder(paths), 1);
     struct stat st {};
@@ -361,7 +361,7 @@ TEST(UserFolder, CreatedPrivateAndClearedOfTemporariesLeftByKilledWrites) {
 }
 
 TEST(UserFolder, MissingTemplateGivesEmptyColourFiles) {
-    test::TempDir dir;
+    test::TempFolder dir;
     const AppPaths paths = test::PathsIn(dir.path());
     EXPECT_EQ(EnsureUserFolder(paths), 1);
     for (int n = 0; n < 3; ++n) {

@@ -79,7 +79,7 @@ struct SimStore {
 
     static constexpr char kLanguage[] = "[TEXT]\nMACRO_NEW_PREFIX=Macro\n";
 
-    TempDir dir;
+    TempFolder dir;
     std::shared_ptr<SimKeyboard> keyboard;
     SimBackend backend{SimBackend::Transport::Socketpair};
     DeviceLink link;
@@ -91,8 +91,9 @@ struct SimStore {
     RecordingUi ui;
     AppPaths paths;
     int languageIndex = 0;
+    LanguageCache texts{paths};
     StoreContext ctx{work,     apply, link,          connection, writeAllProfiles,
-                     prompter, paths, languageIndex, ui};
+                     prompter, paths, languageIndex, ui,         texts};
 };
 
 }  // namespace vorlin::test

@@ -1,5 +1,6 @@
-// Shared helpers of the store tests: a scratch folder, a prompter with scripted answers, a
-// recording main window, and small builders for macros and images.
+// Shared helpers of the store tests: a recording store side of the window, paths inside a
+// temporary folder, and small builders for macros and images (the folder and the prompter
+// come from tests/support).
 #pragma once
 
 #include <gtest/gtest.h>
@@ -7,7 +8,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,48 +17,10 @@
 #include "store/config_store.h"
 #include "store/macro_record.h"
 #include "store/store_context.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
 
 namespace vorlin::test {
-
-class TempDir {
-  public:
-    TempDir() {
-        std::random_device rd;
-        path_ = std::filesystem::temp_directory_path() /
-                ("vorlin-store-" + std::to_string(rd()) + std::to_string(rd()));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
-  private:
-    std::filesystem::path path_;
-};
-
-struct Asked {
-    std::string key;
-    PromptButtons buttons;
-    std::string argument;
-};
-
-class ScriptedPrompter : public Prompter {
-  public:
-    bool answer = true;
-    std::vector<Asked> asked;
-    bool Ask(const std::string& key, PromptButtons buttons, const std::string& argument) override {
-        asked.push_back({key, buttons, argument});
-        return answer;
-    }
-    std::vector<std::string> Keys() const {
-        std::vector<std::string> keys;
-        for (const Asked& a : asked) keys.push_back(a.key);
-        return keys;
-    }
-};
 
 class RecordingUi : public StoreUi {
   public:

@@ -1,28 +1,36 @@
-// A fresh temporary folder per test, removed afterwards.
+// A fresh private temporary folder, removed with everything in it when the object goes; and
+// the small file helpers the tests use inside one.
 #pragma once
+
+#include <stdlib.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <stdexcept>
 #include <string>
-#include <vector>
 
 #include "platform/utf.h"
 
-namespace vorlin::testing {
+namespace vorlin::test {
 
 class TempFolder {
   public:
-    TempFolder() {
+    // The folder's name starts with prefix, so a folder left by a crashed run tells whose it was.
+    explicit TempFolder(const std::string& prefix = "vorlin-test") {
         std::string pattern =
-            (std::filesystem::temp_directory_path() / "vorlin-test-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
+            (std::filesystem::temp_directory_path() / (prefix + "-XXXXXX")).string();
+        if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot make " + pattern);
+        path_ = pattern;
     }
     ~TempFolder() {
         std::error_code ec;
         std::filesystem::remove_all(path_, ec);
     }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
     const std::filesystem::path& path() const { return path_; }
     std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
 
@@ -50,4 +58,4 @@ inline std::string Utf16LeWithBom(const std::string& utf8) {
     return out;
 }
 
-}  // namespace vorlin::testing
+}  // namespace vorlin::test
