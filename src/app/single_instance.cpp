@@ -4,14 +4,13 @@
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
+#include "platform/app_paths.h"
 #include "platform/le_bytes.h"
 
 namespace vorlin {
@@ -81,35 +80,9 @@ std::optional<InstanceRequest> DecodeInstanceRequest(const uint8_t (&frame)[kIns
     return std::nullopt;
 }
 
-bool PrepareInstanceFolder(const fs::path& folder, std::string* why) {
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) {
-        if (why) *why = Errno("cannot create " + folder.string());
-        return false;
-    }
-    struct stat st {};
-    if (::lstat(folder.c_str(), &st) != 0) {
-        if (why) *why = Errno("cannot read " + folder.string());
-        return false;
-    }
-    if (!S_ISDIR(st.st_mode) || st.st_uid != ::geteuid() || (st.st_mode & 077) != 0) {
-        if (why)
-            *why = folder.string() +
-                   " is not a folder of this user closed to others (mode 0700); remove it";
-        return false;
-    }
-    return true;
-}
-
-std::optional<fs::path> InstanceFolder(std::string* why) {
-    fs::path folder;
-    struct stat st {};
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime && ::stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) &&
-        st.st_uid == ::geteuid())
-        folder = fs::path(runtime) / "vorlin";
-    else
-        folder = fs::path("/tmp") / ("vorlin-" + std::to_string(::geteuid()));
-    if (!PrepareInstanceFolder(folder, why)) return std::nullopt;
+std::optional<fs::path> InstanceFolder(const fs::path& runtimeFolder) {
+    const fs::path folder = runtimeFolder / "vorlin";
+    if (!EnsurePrivateFolder(runtimeFolder) || !EnsurePrivateFolder(folder)) return std::nullopt;
     return folder;
 }
 

@@ -27,12 +27,9 @@ void EncodeInstanceRequest(InstanceRequest request, uint8_t (&frame)[kInstanceMe
 // nullopt for an unknown message number or a wrong tag.
 std::optional<InstanceRequest> DecodeInstanceRequest(const uint8_t (&frame)[kInstanceMessageSize]);
 
-// $XDG_RUNTIME_DIR/vorlin when XDG_RUNTIME_DIR names a folder of ours, else /tmp/vorlin-UID.
-// Created with mode 0700 when missing; an existing one must be a real folder owned by this user
-// with no access for others, or nullopt is returned with why.
-std::optional<std::filesystem::path> InstanceFolder(std::string* why);
-// The same checks and creation for a given folder (tests use their own).
-bool PrepareInstanceFolder(const std::filesystem::path& folder, std::string* why);
+// The folder of the lock and the socket: "vorlin" in the user's runtime folder, made private
+// (mode 0700, ours). nullopt when it cannot be.
+std::optional<std::filesystem::path> InstanceFolder(const std::filesystem::path& runtimeFolder);
 
 // The first copy's lock and socket. Movable, not copyable; the destructor closes both and
 // removes the socket file.
