@@ -6,20 +6,20 @@
 
 namespace vorlin {
 
-std::string NamedEventName(int n) {
-    char name[48];
-    std::snprintf(name, sizeof name, "%sMain_%02d", "Vorlin_Event_", n);
-    return name;
+std::string NamedEventName(int n, std::string_view prefix) {
+    char number[16];
+    std::snprintf(number, sizeof number, "Main_%02d", n);
+    return std::string(prefix) + number;
 }
 
 NamedEvents::~NamedEvents() {
     Remove();
 }
 
-int NamedEvents::Create() {
+int NamedEvents::Create(std::string_view prefix) {
     Remove();
     for (int n = 1; n <= kNamedEventCount; ++n) {
-        const std::string name = "/" + NamedEventName(n);
+        const std::string name = "/" + NamedEventName(n, prefix);
         sem_t* sem = ::sem_open(name.c_str(), O_CREAT, 0600, 0);
         if (sem != SEM_FAILED) open_.emplace_back(name, sem);
     }

@@ -6,14 +6,17 @@
 #include <semaphore.h>
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorlin {
 
 constexpr int kNamedEventCount = 208;
 
-// "Vorlin_Event_Main_07" for n = 7 ("%sMain_%02d" with the prefix "Vorlin_Event_").
-std::string NamedEventName(int n);
+inline constexpr char kNamedEventPrefix[] = "Vorlin_Event_";
+
+// "Vorlin_Event_Main_07" for n = 7 ("%sMain_%02d" with the prefix).
+std::string NamedEventName(int n, std::string_view prefix = kNamedEventPrefix);
 
 class NamedEvents {
   public:
@@ -24,7 +27,8 @@ class NamedEvents {
 
     // Creates (or opens) all of them; returns how many exist afterwards. One that cannot be made
     // (another user's of the same name, say) is skipped: companions are optional.
-    int Create();
+    // Tests give a prefix of their own, so that runs side by side do not share names.
+    int Create(std::string_view prefix = kNamedEventPrefix);
     // Closes and removes them; safe to call twice.
     void Remove();
 
