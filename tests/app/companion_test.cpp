@@ -9,7 +9,7 @@
 
 #include "app/daemon_launch.h"
 #include "app/named_events.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -52,23 +52,23 @@ TEST(NamedEventsTest, AllExistWithOwnerOnlyAccessUntilRemoved) {
 }
 
 TEST(DaemonLaunchTest, StartsDetachedWithoutArgumentsAndMissingIsQuiet) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     const auto daemon = dir.path() / kDaemonFileName;
     const auto marker = dir.path() / "started";
-    testing::WriteBytes(daemon, "#!/bin/sh\necho \"$# $PPID\" >> '" + marker.string() + "'\n");
+    test::WriteBytes(daemon, "#!/bin/sh\necho \"$# $PPID\" >> '" + marker.string() + "'\n");
     std::filesystem::permissions(daemon, std::filesystem::perms::owner_all);
     ASSERT_TRUE(LaunchDaemon(daemon));
     for (int i = 0; i < 200 && !std::filesystem::exists(marker); ++i)
         std::this_thread::sleep_for(10ms);
     std::this_thread::sleep_for(50ms);
-    const std::string line = testing::ReadBytes(marker);
+    const std::string line = test::ReadBytes(marker);
     ASSERT_FALSE(line.empty());
     EXPECT_EQ(line.substr(0, 2), "0 ") << "no arguments";
     // Not our child: we never wait for it.
     EXPECT_NE(std::stoi(line.substr(2)), ::getpid());
 
     EXPECT_FALSE(LaunchDaemon(dir.path() / "missing"));
-    testing::WriteBytes(dir.path() / "plain", "not a program");
+    test::WriteBytes(dir.path() / "plain", "not a program");
     EXPECT_FALSE(LaunchDaemon(dir.path() / "plain"));
 }
 

@@ -14,7 +14,7 @@
 #include <thread>
 
 #include "app/instance_start.h"
-#include "platform/temp_folder.h"
+#include "support/temp_folder.h"
 
 namespace vorlin {
 namespace {
@@ -67,7 +67,7 @@ TEST(InstanceMessageTest, RequestsTravelAsTheWindowMessagesOfTheProtocol) {
 }
 
 TEST(SingleInstanceTest, SecondCopyAsksTheFirstToShowItselfAndEnds) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     InstanceStart first = StartInstance(dir.path(), false);
     ASSERT_TRUE(first.server);
     EXPECT_TRUE(InstanceRunning(dir.path()));
@@ -84,13 +84,13 @@ TEST(SingleInstanceTest, SecondCopyAsksTheFirstToShowItselfAndEnds) {
 }
 
 TEST(SingleInstanceTest, KillWithNoCopyRunningIsIgnored) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     InstanceStart start = StartInstance(dir.path(), true);
     EXPECT_TRUE(start.server);
 }
 
 TEST(SingleInstanceTest, WrongTagsAndHalfMessagesAreIgnored) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     auto server = InstanceServer::Claim(dir.path(), nullptr);
     ASSERT_TRUE(server);
     const uint8_t wrongTag[8] = {0x50, 0x53, 0, 0, 0x4B, 0x49, 0x4C, 0x4C};
@@ -105,7 +105,7 @@ TEST(SingleInstanceTest, WrongTagsAndHalfMessagesAreIgnored) {
 }
 
 TEST(SingleInstanceTest, LockAndSocketOfAKilledCopyDoNotBlockANewStart) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     const pid_t child = ::fork();
     if (child == 0) {
         auto server = InstanceServer::Claim(dir.path(), nullptr);
@@ -125,7 +125,7 @@ TEST(SingleInstanceTest, LockAndSocketOfAKilledCopyDoNotBlockANewStart) {
 }
 
 TEST(SingleInstanceTest, ACopyThatHoldsTheLockButNeverListensIsReported) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     auto server = InstanceServer::Claim(dir.path(), nullptr);
     ASSERT_TRUE(server);
     std::filesystem::remove(dir.path() / "vorlin.sock");
@@ -139,7 +139,7 @@ TEST(SingleInstanceTest, APeerOfAnotherUserIsRefused) {
     if (::geteuid() != 0) GTEST_SKIP() << "needs root to speak as another user";
     const passwd* nobody = ::getpwnam("nobody");
     ASSERT_NE(nobody, nullptr);
-    testing::TempFolder dir;
+    test::TempFolder dir;
     auto server = InstanceServer::Claim(dir.path(), nullptr);
     ASSERT_TRUE(server);
     // Open the way in on purpose: only the credential check stands between the two.
@@ -158,7 +158,7 @@ TEST(SingleInstanceTest, APeerOfAnotherUserIsRefused) {
 }
 
 TEST(SingleInstanceTest, TheFolderIsPrivateInsideTheRuntimeFolder) {
-    testing::TempFolder dir;
+    test::TempFolder dir;
     const auto folder = InstanceFolder(dir.path() / "run");
     ASSERT_TRUE(folder);
     EXPECT_EQ(*folder, dir.path() / "run" / "vorlin");

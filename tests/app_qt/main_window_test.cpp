@@ -73,7 +73,7 @@ class MainWindowTest : public ::testing::Test {
         QCoreApplication::processEvents();
     }
 
-    void Open(bool startHidden = false) {
+    void Start(bool startHidden = false) {
         MainWindowOptions options;
         options.startHidden = startHidden;
         options.timings.searchPoll = 20ms;
@@ -86,7 +86,7 @@ class MainWindowTest : public ::testing::Test {
     }
     bool Connected() { return core_->state.connectionState.load() == 1; }
     // Shown and not minimised: what the user sees as an open window.
-    bool Open() { return window_->isVisible() && !window_->isMinimized(); }
+    bool Shown() { return window_->isVisible() && !window_->isMinimized(); }
 
     test::TempFolder home_;
     std::unique_ptr<AppCore> core_;
@@ -98,9 +98,9 @@ class MainWindowTest : public ::testing::Test {
 };
 
 TEST_F(MainWindowTest, FirstConnectionShowsTheWindowAndASecondStartAsksItToShow) {
-    Open();
+    Start();
     ASSERT_TRUE(WaitFor([&] { return Connected(); }));
-    EXPECT_TRUE(WaitFor([&] { return Open(); }));
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
     // No tray here: every hide minimises to the taskbar instead.
     window_->OnCommand(1);
     EXPECT_TRUE(WaitFor([&] { return window_->isMinimized(); }));
@@ -108,55 +108,54 @@ TEST_F(MainWindowTest, FirstConnectionShowsTheWindowAndASecondStartAsksItToShow)
     InstanceStart second = StartInstance(instanceFolder_, false);
     EXPECT_FALSE(second.server);
     EXPECT_EQ(second.exitCode, 0);
-    EXPECT_TRUE(WaitFor([&] { return Open(); }));
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
 }
 
 TEST_F(MainWindowTest, StartFlagKeepsTheWindowHiddenAtTheFirstConnection) {
-    Open(/*startHidden=*/true);
+    Start(/*startHidden=*/true);
     ASSERT_TRUE(WaitFor([&] { return Connected(); }));
     WaitFor([] { return false; }, 200ms);
-    EXPECT_FALSE(Open());
+    EXPECT_FALSE(Shown());
 }
 
 TEST_F(MainWindowTest, ShowingWithoutAKeyboardSaysSoAndLeavesTheWindowAlone) {
     core_->sim->Vanish();
-    Open();
+    Start();
     WaitFor([] { return false; }, 100ms);
     window_->OnCommand(32771);
     EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
-    EXPECT_FALSE(Open());
+    EXPECT_FALSE(Shown());
 }
 
 TEST_F(MainWindowTest, UnplugHidesTheWindowAndClosesTheAboutBoxReplugDoesNotShowIt) {
-    Open();
-    ASSERT_TRUE(WaitFor([&] { return Open(); }));
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Shown(); }));
     window_->OnCommand(32773);
     ASSERT_TRUE(window_->AboutBox() && window_->AboutBox()->isVisible());
     core_->sim->Vanish();
-    EXPECT_TRUE(WaitFor([&] { return !Open() && !window_->AboutBox()->isVisible(); }));
+    EXPECT_TRUE(WaitFor([&] { return !Shown() && !window_->AboutBox()->isVisible(); }));
     EXPECT_EQ(window_->Tray().State(), TrayState::NotConnected);
     core_->sim->Reappear();
     ASSERT_TRUE(WaitFor([&] { return Connected(); }));
     EXPECT_TRUE(WaitFor([&] { return window_->Tray().State() == TrayState::Connected; }));
     WaitFor([] { return false; }, 150ms);
-    EXPECT_FALSE(Open());
+    EXPECT_FALSE(Shown());
 }
 
 TEST_F(MainWindowTest, NamedEventsLiveFromStartToExitAndKillEndsTheRunningCopy) {
-    Open();
+    Start();
     for (int n : {1, 99, 100, 208})
         EXPECT_TRUE(SemaphoreExists(NamedEventName(n, eventPrefix_))) << n;
     InstanceStart kill = StartInstance(instanceFolder_, true);
     EXPECT_FALSE(kill.server);
     EXPECT_EQ(kill.exitCode, 0);
     ASSERT_TRUE(WaitFor([&] { return window_->Exited(); }));
-    for (int n : {1, 208})
-        EXPECT_FALSE(SemaphoreExists(NamedEventName(n, eventPrefix_))) << n;
+    for (int n : {1, 208}) EXPECT_FALSE(SemaphoreExists(NamedEventName(n, eventPrefix_))) << n;
     EXPECT_FALSE(InstanceRunning(instanceFolder_));
 }
 
 TEST_F(MainWindowTest, MenusAndCaptionsFollowTheLanguage) {
-    Open();
+    Start();
     const struct {
         int language;
         const char* show;

@@ -5,6 +5,13 @@
 #include "app/app_arguments.h"
 #include "app/qt/vorlin_app.h"
 
+#if defined(__SANITIZE_ADDRESS__)
+// Under the sanitizer builds only: fontconfig keeps its font cache for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig.so\n";
+}
+#endif
+
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
     QApplication::setApplicationName("vorlin");

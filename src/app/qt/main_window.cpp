@@ -37,7 +37,7 @@ struct Caption {
     const char* key;
 };
 constexpr Caption kCaptions[] = {
-    {1135, kTextProfile1},     {1136, kTextProfile2}, {1137, kTextProfile3},
+    {1135, kTextProfile1},     {1136, kTextProfile2},       {1137, kTextProfile3},
     {1007, kTextProfileMacro}, {1138, kTextProfileDefault}, {1, kTextProfileOk},
     {2, kTextProfileCancel},   {1006, kTextProfileApply},
 };
@@ -68,11 +68,15 @@ class CVorlinDlg::WindowStoreUi final : public StoreUi {
 CVorlinDlg::CVorlinDlg(AppCore& core, GuiBridge& bridge, Prompter& prompter,
                        MainWindowOptions options)
     : CBaseDialog(core.paths.mainSkin, core.paths.skinFolder, nullptr, Qt::Window),
-      core_(core), bridge_(bridge), prompter_(prompter), options_(options),
-      sink_(bridge, *this), storeUi_(std::make_unique<WindowStoreUi>(*this)) {
-    store_ = std::make_unique<StoreContext>(StoreContext{
-        core_.work, core_.apply, *core_.link, core_.state, core_.writeAllProfiles, prompter_,
-        core_.paths, core_.languageIndex, *storeUi_, core_.texts});
+      core_(core),
+      bridge_(bridge),
+      prompter_(prompter),
+      options_(options),
+      sink_(bridge, *this),
+      storeUi_(std::make_unique<WindowStoreUi>(*this)) {
+    store_ = std::make_unique<StoreContext>(
+        StoreContext{core_.work, core_.apply, *core_.link, core_.state, core_.writeAllProfiles,
+                     prompter_, core_.paths, core_.languageIndex, *storeUi_, core_.texts});
     setObjectName("MAIN");
     setAccessibleName("MAIN");
 }
@@ -136,7 +140,8 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     }
 
     // 'INIT' hides the window once the event loop runs; then 'LANG'.
-    QMetaObject::invokeMethod(this, [this] { Hide(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this] { Hide(); }, Qt::QueuedConnection);
     ApplyLanguage(core_.languageIndex);
 
     previewTimer_.setSingleShot(true);
@@ -193,19 +198,27 @@ QString CVorlinDlg::Text(const char* key) const {
 
 QString CVorlinDlg::MenuLabel(int command) const {
     switch (command) {
-        case 32771: return Text(kTextMenu11);
-        case 32773: return Text(kTextMenu22);
-        case 32774: return Text(kTextMenu33);
-        case 32776: return Text(kTextMenu1);
-        case 32777: return Text(kTextMenu2);
-        case 32779: return Text(kTextMenu4);
-        default: return {};
+        case 32771:
+            return Text(kTextMenu11);
+        case 32773:
+            return Text(kTextMenu22);
+        case 32774:
+            return Text(kTextMenu33);
+        case 32776:
+            return Text(kTextMenu1);
+        case 32777:
+            return Text(kTextMenu2);
+        case 32779:
+            return Text(kTextMenu4);
+        default:
+            return {};
     }
 }
 
 void CVorlinDlg::SetSwitchCaption() {
     if (CPngButton* b = Button(1144))
-        b->SetCaption(Text(keyToggleView_ ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
+        b->SetCaption(
+            Text(keyToggleView_ ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
 }
 
 void CVorlinDlg::ApplyLanguage(int languageIndex) {
@@ -268,36 +281,67 @@ void CVorlinDlg::ShowTrayState(TrayState state) {
 
 void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
     switch (request) {
-        case InstanceRequest::Open: ShowMainWindow(); break;
+        case InstanceRequest::Open:
+            ShowMainWindow();
+            break;
         case InstanceRequest::Kill:
-        case InstanceRequest::Exit: ExitApplication(); break;
-        case InstanceRequest::OpenFirmwareDialog: OnCommand(32780); break;
-        case InstanceRequest::Apply: OnCommand(1006); break;
+        case InstanceRequest::Exit:
+            ExitApplication();
+            break;
+        case InstanceRequest::OpenFirmwareDialog:
+            OnCommand(32780);
+            break;
+        case InstanceRequest::Apply:
+            OnCommand(1006);
+            break;
     }
 }
 
 void CVorlinDlg::OnCommand(int id) {
     switch (id) {
         case 1:
-        case 2: Hide(); break;
-        case 1008: SendTest(*core_.link); break;
+        case 2:
+            Hide();
+            break;
+        case 1008:
+            SendTest(*core_.link);
+            break;
         case 1121:
-        case 1219: OpenLink(linkUrl_); break;
-        case 1122: OpenHelp(); break;
-        case 1123: showMinimized(); break;
+        case 1219:
+            OpenLink(linkUrl_);
+            break;
+        case 1122:
+            OpenHelp();
+            break;
+        case 1123:
+            showMinimized();
+            break;
         case 1124:
         case 32774:
-        case 32779: ExitApplication(); break;
-        case 1139: ShowButtonMenu(); break;
+        case 32779:
+            ExitApplication();
+            break;
+        case 1139:
+            ShowButtonMenu();
+            break;
         case 1144:
             keyToggleView_ = keyToggleView_ ? 0 : 1;
             SetSwitchCaption();
             break;
-        case 1220: OpenLink(kDiscussionsUrl); break;
-        case 1221: OpenLink(kIssuesUrl); break;
-        case 32771: ShowMainWindow(); break;
-        case 32773: ShowAbout(); break;
-        default: break;  // the panels' and dialogs' commands are theirs
+        case 1220:
+            OpenLink(kDiscussionsUrl);
+            break;
+        case 1221:
+            OpenLink(kIssuesUrl);
+            break;
+        case 32771:
+            ShowMainWindow();
+            break;
+        case 32773:
+            ShowAbout();
+            break;
+        default:
+            break;  // the panels' and dialogs' commands are theirs
     }
 }
 
@@ -337,8 +381,8 @@ void CVorlinDlg::ShowAbout() {
 }
 
 void CVorlinDlg::OpenHelp() {
-    QDesktopServices::openUrl(
-        QUrl::fromLocalFile(QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
+    QDesktopServices::openUrl(QUrl::fromLocalFile(
+        QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
 }
 
 void CVorlinDlg::OpenLink(const QString& url) {

@@ -10,7 +10,9 @@ constexpr int kTrayWatchMs = 3000;
 
 CTrayIcon::CTrayIcon(std::map<TrayState, QIcon> icons, std::function<void(int)> command,
                      std::function<QString(int)> label, QObject* parent)
-    : QObject(parent), icons_(std::move(icons)), command_(std::move(command)),
+    : QObject(parent),
+      icons_(std::move(icons)),
+      command_(std::move(command)),
       label_(std::move(label)) {
     for (int id : kTrayMenuCommands) {
         QAction* a = menu_.addAction(QString());

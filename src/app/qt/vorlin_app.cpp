@@ -10,23 +10,14 @@ namespace vorlin {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-fs::path ExecutableFolder() {
-    std::error_code ec;
-    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::current_path(ec) : exe.parent_path();
-}
-
-}  // namespace
-
 std::unique_ptr<CVorlinApp> CVorlinApp::Start(const AppArguments& args, int* exitCode) {
     *exitCode = 0;
     for (const std::string& a : args.unknown)
         std::cerr << "vorlin: ignoring the unknown argument \"" << a << "\"\n";
     const fs::path exeFolder = ExecutableFolder();
     std::string why;
-    std::unique_ptr<AppCore> core = AppCore::Create(args, FindDataFolder(exeFolder), exeFolder, &why);
+    std::unique_ptr<AppCore> core =
+        AppCore::Create(args, FindDataFolder(exeFolder), exeFolder, &why);
     if (!core) {
         std::cerr << "vorlin: " << why << "\n";
         *exitCode = 2;
@@ -51,8 +42,8 @@ std::unique_ptr<CVorlinApp> CVorlinApp::Start(const AppArguments& args, int* exi
     std::unique_ptr<CVorlinApp> app(new CVorlinApp());
     app->core_ = std::move(core);
     app->bridge_ = std::make_unique<GuiBridge>();
-    app->prompter_ = std::make_unique<GuiPrompter>(*app->bridge_, app->core_->texts,
-                                                   app->core_->languageIndex);
+    app->prompter_ =
+        std::make_unique<GuiPrompter>(*app->bridge_, app->core_->texts, app->core_->languageIndex);
     MainWindowOptions options;
     options.startHidden = args.start;
     app->window_ =
