@@ -4,6 +4,7 @@
 #include <QCursor>
 #include <QDesktopServices>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QUrl>
 #include <iostream>
@@ -26,6 +27,8 @@ namespace vorlin {
 namespace {
 
 constexpr int kPreviewFirstMs = 100;
+// Between the logo and the link in the title band.
+constexpr QRect kTitleRect(56, 10, 250, 24);
 constexpr int kPreviewPeriodMs = 50;
 // The two fixed addresses of the social link buttons.
 const QString kDiscussionsUrl = QString::fromUtf8(kDefaultSkinLink.data()) + "/discussions";
@@ -99,6 +102,17 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     LoadImages();
     linkUrl_ = QString::fromStdString(ReadSkinScreen(core_.paths.mainSkin).link);
     PlaceControls();
+    if (CPngButton* link = Button(1121)) {
+        const QColor secondary(0x9a, 0xa0, 0xa8);
+        link->SetTextStyle(true, 8, "DejaVu Sans",
+                           {secondary, Qt::white, Qt::white, secondary, secondary});
+        link->SetCaption(linkUrl_);
+    }
+    // The frameless window draws its own title beside the logo.
+    title_ = new QLabel(this);
+    title_->setGeometry(kTitleRect);
+    title_->setStyleSheet("color: #e6e8eb; font-family: 'DejaVu Sans'; font-size: 13px;");
+    title_->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
@@ -229,6 +243,7 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
         if (CPngButton* b = Button(c.id)) b->SetCaption(Text(c.key));
     SetSwitchCaption();
     setWindowTitle(Text(kTextMainCaption));
+    if (title_) title_->setText(windowTitle());
     if (tray_) tray_->SetTip(Text(kTextKeyboardTrayDesc));
     if (about_)
         about_->SetTexts(Text(kTextLangAboutTitle), Text(kTextAboutIntroduction),

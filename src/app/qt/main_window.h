@@ -24,6 +24,7 @@
 #include "store/lighting_model.h"
 #include "store/store_context.h"
 
+class QLabel;
 class QMenu;
 
 namespace vorlin {
@@ -106,6 +107,7 @@ class CVorlinDlg : public CBaseDialog {
     std::unique_ptr<CTrayIcon> tray_;
     QPointer<CAboutBox> about_;
     QMenu* buttonMenu_ = nullptr;
+    QLabel* title_ = nullptr;
     ButtonImageSet looks_;  // main_normal, over, down, disable (as the looks' order)
     QPixmap arrowSheet_, switchOff_, switchOn_;
     std::map<int, CPngButton*> buttons_;

@@ -1,6 +1,10 @@
 #include "app/qt/vorlin_app.h"
 
+#include <sys/socket.h>
+#include <unistd.h>
 #include <QApplication>
+#include <QSocketNotifier>
+#include <csignal>
 #include <iostream>
 
 #include "app/daemon_launch.h"
@@ -9,6 +13,19 @@
 namespace vorlin {
 
 namespace fs = std::filesystem;
+
+namespace {
+
+// The write end of the pipe that turns a termination signal into an orderly exit on the GUI
+// thread (a handler may only write a byte).
+int signalPipe[2] = {-1, -1};
+
+void OnTerminationSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[1], &byte, 1);
+}
+
+}  // namespace
 
 std::unique_ptr<CVorlinApp> CVorlinApp::Start(const AppArguments& args, int* exitCode) {
     *exitCode = 0;
@@ -51,6 +68,14 @@ std::unique_ptr<CVorlinApp> CVorlinApp::Start(const AppArguments& args, int* exi
     QObject::connect(app->window_.get(), &CVorlinDlg::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     app->window_->Initialise(std::move(start.server));
+    // A log-out or kill ends the program as its Exit item does: state saved, events removed.
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) == 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, qApp);
+        CVorlinDlg* window = app->window_.get();
+        QObject::connect(notifier, &QSocketNotifier::activated, window,
+                         [window] { window->ExitApplication(); });
+        for (int sig : {SIGTERM, SIGINT, SIGHUP}) std::signal(sig, OnTerminationSignal);
+    }
     return app;
 }
 
