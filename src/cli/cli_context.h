@@ -158,11 +158,6 @@ struct CliSession {
                      bool* locked = nullptr);
 };
 
-// The folder of the running executable, from /proc/self/exe.
-std::filesystem::path ExecutableFolder();
-// Where the language files and Skins are: beside the executable, else ../share/vorlin.
-std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder);
-
 // Words for a protocol result code.
 std::string DescribeResult(int result);
 

@@ -58,6 +58,21 @@ AppPaths MakeAppPaths(const fs::path& exeFolder) {
     return p;
 }
 
+fs::path ExecutableFolder() {
+    std::error_code ec;
+    fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    if (ec) return fs::current_path(ec);
+    return exe.parent_path();
+}
+
+fs::path FindDataFolder(const fs::path& exeFolder) {
+    std::error_code ec;
+    if (fs::is_directory(exeFolder / "Skins", ec)) return exeFolder;
+    fs::path shared = exeFolder.parent_path() / "share" / "vorlin";
+    if (fs::is_directory(shared / "Skins", ec)) return shared;
+    return exeFolder;
+}
+
 bool EnsurePrivateFolder(const fs::path& folder) {
     std::error_code ec;
     fs::create_directories(folder.parent_path(), ec);

@@ -27,6 +27,12 @@ struct AppPaths {
 // the XDG rules ask; without HOME the user database gives the home folder.
 AppPaths MakeAppPaths(const std::filesystem::path& exeFolder);
 
+// The folder of the running executable, from /proc/self/exe.
+std::filesystem::path ExecutableFolder();
+// Where the language files and Skins are: beside the executable, else ../share/vorlin (as
+// installed).
+std::filesystem::path FindDataFolder(const std::filesystem::path& exeFolder);
+
 // Creates folder with mode 0700 when missing; true only when it is a real folder owned by this
 // user (its mode is tightened to 0700 if needed). For runtimeFolder before sockets and locks.
 bool EnsurePrivateFolder(const std::filesystem::path& folder);

@@ -33,6 +33,8 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextMenu2,
     kTextMenu3,
     kTextMenu4,
+    kTextMenuLanguage,
+    kTextMenuFirmware,
     kTextLangAboutTitle,
     kTextAboutIntroduction,
     kTextAboutCopyright,

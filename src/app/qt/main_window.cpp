@@ -1,0 +1,455 @@
+#include "app/qt/main_window.h"
+
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QUrl>
+#include <iostream>
+
+#include "app/daemon_launch.h"
+#include "app/qt/language_menu.h"
+#include "device/protocol.h"
+#include "platform/text_key_names.h"
+#include "skin/language.h"
+#include "skin/qt/skin_image.h"
+#include "skin/qt/skin_placement.h"
+#include "skin/skin_catalog.h"
+#include "store/config_device.h"
+#include "store/config_image.h"
+#include "store/lighting_model.h"
+#include "store/profile_file.h"
+
+namespace vorlin {
+
+namespace {
+
+constexpr int kPreviewFirstMs = 100;
+// Between the logo and the link in the title band.
+constexpr QRect kTitleRect(56, 10, 250, 24);
+constexpr int kPreviewPeriodMs = 50;
+// The two fixed addresses of the social link buttons.
+const QString kDiscussionsUrl = QString::fromUtf8(kDefaultSkinLink.data()) + "/discussions";
+const QString kIssuesUrl = QString::fromUtf8(kDefaultSkinLink.data()) + "/issues";
+
+// Captions of the buttons that carry text, by control id.
+struct Caption {
+    int id;
+    const char* key;
+};
+constexpr Caption kCaptions[] = {
+    {1135, kTextProfile1},     {1136, kTextProfile2},       {1137, kTextProfile3},
+    {1007, kTextProfileMacro}, {1138, kTextProfileDefault}, {1, kTextProfileOk},
+    {2, kTextProfileCancel},   {1006, kTextProfileApply},
+};
+constexpr Caption kTooltips[] = {
+    {1122, kTextMainHelpPrompt},
+    {1123, kTextMainMinimizePrompt},
+    {1139, kTextMainMenuPrompt},
+    {1124, kTextMainClosePrompt},
+};
+
+}  // namespace
+
+// The store's calls on the window: the Apply button follows the changed state. The key buttons'
+// part belongs to the keyboard panel.
+class CVorlinDlg::WindowStoreUi final : public StoreUi {
+  public:
+    explicit WindowStoreUi(CVorlinDlg& window) : window_(window) {}
+    void SetChanged(bool changed) override {
+        if (CPngButton* apply = window_.Button(1006)) apply->setEnabled(changed);
+    }
+    void ResetKeyButton(int, KeyIndex) override {}
+    void RefreshKeyButtons(int) override {}
+
+  private:
+    CVorlinDlg& window_;
+};
+
+CVorlinDlg::CVorlinDlg(AppCore& core, GuiBridge& bridge, Prompter& prompter,
+                       MainWindowOptions options)
+    : CBaseDialog(core.paths.mainSkin, core.paths.skinFolder, nullptr, Qt::Window),
+      core_(core),
+      bridge_(bridge),
+      prompter_(prompter),
+      options_(options),
+      sink_(bridge, *this),
+      storeUi_(std::make_unique<WindowStoreUi>(*this)) {
+    store_ = std::make_unique<StoreContext>(
+        StoreContext{core_.work, core_.apply, *core_.link, core_.state, core_.writeAllProfiles,
+                     prompter_, core_.paths, core_.languageIndex, *storeUi_, core_.texts});
+    setObjectName("MAIN");
+    setAccessibleName("MAIN");
+}
+
+CVorlinDlg::~CVorlinDlg() {
+    if (!exited_) ExitApplication();
+}
+
+void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
+    LoadSkinOrExit();
+    core_.state.startupReported.store(options_.startHidden ? 1 : 0);
+    // The device threads first, as the window's own steps may already use the link.
+    monitor_ = std::make_unique<ConnectionMonitor>(*core_.link, core_.state, sink_, prompter_,
+                                                   options_.timings);
+    monitor_->Start();
+    {
+        std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
+        NewImage(core_.work, {}, true);
+    }
+    LoadImages();
+    linkUrl_ = QString::fromStdString(ReadSkinScreen(core_.paths.mainSkin).link);
+    PlaceControls();
+    if (CPngButton* link = Button(1121)) {
+        const QColor secondary(0x9a, 0xa0, 0xa8);
+        link->SetTextStyle(true, 8, "DejaVu Sans",
+                           {secondary, Qt::white, Qt::white, secondary, secondary});
+        link->SetCaption(linkUrl_);
+    }
+    // The frameless window draws its own title beside the logo.
+    title_ = new QLabel(this);
+    title_->setGeometry(kTitleRect);
+    title_->setStyleSheet("color: #e6e8eb; font-family: 'DejaVu Sans'; font-size: 13px;");
+    title_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
+    EnsureUserFolder(core_.paths);
+    setWindowTitle(Text(kTextMainCaption));
+    if (events_.Create(options_.eventPrefix) < kNamedEventCount)
+        std::cerr << "vorlin: some of the named events for companion programs could not be "
+                     "made; companions that wait on them will not see this program\n";
+    keyToggleView_ = 0;
+    SetSwitchCaption();
+
+    std::map<TrayState, QIcon> icons;
+    const std::pair<TrayState, std::string_view> files[] = {
+        {TrayState::NotConnected, kTrayDisconnectedIcon},
+        {TrayState::Connected, kTrayConnectedIcon},
+        {TrayState::Indicator, kTrayIndicatorIcon}};
+    for (const auto& [state, file] : files)
+        icons[state] = QIcon(SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, file, 2.0)));
+    setWindowIcon(QIcon(SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, kAppIcon, 2.0))));
+    tray_ = std::make_unique<CTrayIcon>(
+        std::move(icons), [this](int id) { OnCommand(id); },
+        [this](int id) { return MenuLabel(id); }, this);
+    tray_->SetTip(Text(kTextKeyboardTrayDesc));
+    // Without a tray the window stays reachable on the taskbar; a tray that comes later is used.
+    if (!tray_->Show()) showMinimized();
+    connect(tray_.get(), &CTrayIcon::trayAppeared, this, [this] {
+        if (isMinimized() && !core_.state.connectionState.load()) hide();
+    });
+
+    if (server) {
+        server_ = std::move(server);
+        serverNotifier_ =
+            std::make_unique<QSocketNotifier>(server_->ListenFd(), QSocketNotifier::Read);
+        connect(serverNotifier_.get(), &QSocketNotifier::activated, this, [this] {
+            while (server_) {
+                std::optional<InstanceRequest> r = server_->AcceptRequest();
+                if (!r) break;
+                OnInstanceRequest(*r);
+            }
+        });
+    }
+
+    // 'INIT' hides the window once the event loop runs; then 'LANG'.
+    QMetaObject::invokeMethod(
+        this, [this] { Hide(); }, Qt::QueuedConnection);
+    ApplyLanguage(core_.languageIndex);
+
+    previewTimer_.setSingleShot(true);
+    connect(&previewTimer_, &QTimer::timeout, this, [this] {
+        // One step of the lighting preview runs here once the lighting panel is on the window.
+        previewTimer_.start(kPreviewPeriodMs);
+    });
+    previewTimer_.start(kPreviewFirstMs);
+}
+
+void CVorlinDlg::LoadImages() {
+    const qreal dpr = SkinDevicePixelRatio();
+    const LookSet& main = SkinOf(SkinWindow::Main).lookSets.front();
+    for (size_t i = 0; i < main.files.size(); ++i)
+        looks_[i] = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, main.files[i], dpr));
+    arrowSheet_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "Arrow.jpg", dpr));
+    switchOff_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "main_color0.jpg", dpr));
+    switchOn_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "main_color1.jpg", dpr));
+}
+
+void CVorlinDlg::PlaceControls() {
+    const ButtonTextColours white = {Qt::white, Qt::white, Qt::white, Qt::white, Qt::white};
+    for (const SkinControl& c : SkinOf(SkinWindow::Main).controls) {
+        if (c.placement != Placement::ImageButton && c.placement != Placement::Arrow) continue;
+        if (c.id == 0 || buttons_.count(c.id)) continue;
+        auto* b = new CPngButton(this);
+        b->setObjectName(QString::fromUtf8(c.key.data(), static_cast<int>(c.key.size())));
+        if (c.placement == Placement::Arrow) {
+            PlaceArrowButton(*b, core_.paths.mainSkin, kLayoutSection, c.key, kLayoutSection2,
+                             c.upKey, arrowSheet_);
+            b->hide();  // shown beside a flip button while the pointer is over it
+        } else {
+            ButtonImageSet set;
+            for (size_t i = 0; i < set.size(); ++i)
+                set[i] = looks_[static_cast<size_t>(c.looks[i])];
+            PlaceImageButton(*b, core_.paths.mainSkin, kLayoutSection, c.key, set);
+            if (c.hidden) b->hide();
+        }
+        if (c.kind == ControlKind::Button) b->SetTextStyle(true, 10, "DejaVu Sans", white);
+        const int id = c.id;
+        connect(b, &QAbstractButton::clicked, this, [this, id] { OnCommand(id); });
+        buttons_[id] = b;
+    }
+}
+
+CPngButton* CVorlinDlg::Button(int id) const {
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+QString CVorlinDlg::Text(const char* key) const {
+    return QString::fromStdString(LookupText(core_.texts, key, core_.languageIndex));
+}
+
+QString CVorlinDlg::MenuLabel(int command) const {
+    switch (command) {
+        case 32771:
+            return Text(kTextMenu11);
+        case 32773:
+            return Text(kTextMenu22);
+        case 32774:
+            return Text(kTextMenu33);
+        case 32776:
+            return Text(kTextMenu1);
+        case 32777:
+            return Text(kTextMenu2);
+        case 32779:
+            return Text(kTextMenu4);
+        default:
+            return {};
+    }
+}
+
+void CVorlinDlg::SetSwitchCaption() {
+    if (CPngButton* b = Button(1144))
+        b->SetCaption(
+            Text(keyToggleView_ ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
+}
+
+void CVorlinDlg::ApplyLanguage(int languageIndex) {
+    core_.languageIndex = languageIndex;
+    for (const Caption& c : kTooltips)
+        if (CPngButton* b = Button(c.id)) b->SetTooltip(Text(c.key));
+    for (const Caption& c : kCaptions)
+        if (CPngButton* b = Button(c.id)) b->SetCaption(Text(c.key));
+    SetSwitchCaption();
+    setWindowTitle(Text(kTextMainCaption));
+    if (title_) title_->setText(windowTitle());
+    if (tray_) tray_->SetTip(Text(kTextKeyboardTrayDesc));
+    if (about_)
+        about_->SetTexts(Text(kTextLangAboutTitle), Text(kTextAboutIntroduction),
+                         Text(kTextAboutCopyright), Text(kTextLangAboutOk));
+}
+
+void CVorlinDlg::CloseSecondaryWindows() {
+    if (about_) about_->hide();
+    activateWindow();
+}
+
+void CVorlinDlg::ReloadFromKeyboard() {
+    vorlin::ReloadFromKeyboard(*store_);
+    LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
+    LoadLightingWithUserModes(lighting_, ctx);
+    if (OffersUserColours(lighting_)) RecomputeBaseFlags(lighting_);
+}
+
+void CVorlinDlg::ShowMainWindow() {
+    if (core_.state.connectionState.load() != 1) {
+        prompter_.Ask(kTextMainNoDevicePrompt, PromptButtons::Ok);
+        return;
+    }
+    showNormal();
+    raise();
+    activateWindow();
+}
+
+void CVorlinDlg::Hide() {
+    if (tray_ && tray_->InUse())
+        hide();
+    else
+        showMinimized();
+}
+
+void CVorlinDlg::HideMainWindow() {
+    Hide();
+}
+
+void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
+    LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
+    // The lighting panel adds its own steps to the reset (the view off, the profile switch).
+    if (resetUserColourFiles) ResetUserColourFiles(lighting_, ctx, {});
+    LoadLighting(lighting_, ctx);
+}
+
+void CVorlinDlg::ShowTrayState(TrayState state) {
+    if (tray_) tray_->SetState(state);
+}
+
+void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
+    switch (request) {
+        case InstanceRequest::Open:
+            ShowMainWindow();
+            break;
+        case InstanceRequest::Kill:
+        case InstanceRequest::Exit:
+            ExitApplication();
+            break;
+        case InstanceRequest::OpenFirmwareDialog:
+            OnCommand(32780);
+            break;
+        case InstanceRequest::Apply:
+            OnCommand(1006);
+            break;
+    }
+}
+
+void CVorlinDlg::OnCommand(int id) {
+    switch (id) {
+        case 1:
+        case 2:
+            Hide();
+            break;
+        case 1008:
+            SendTest(*core_.link);
+            break;
+        case 1121:
+        case 1219:
+            OpenLink(linkUrl_);
+            break;
+        case 1122:
+            OpenHelp();
+            break;
+        case 1123:
+            showMinimized();
+            break;
+        case 1124:
+        case 32774:
+        case 32779:
+            ExitApplication();
+            break;
+        case 1139:
+            ShowButtonMenu();
+            break;
+        case 1144:
+            keyToggleView_ = keyToggleView_ ? 0 : 1;
+            SetSwitchCaption();
+            break;
+        case 1220:
+            OpenLink(kDiscussionsUrl);
+            break;
+        case 1221:
+            OpenLink(kIssuesUrl);
+            break;
+        case 32771:
+            ShowMainWindow();
+            break;
+        case 32773:
+            ShowAbout();
+            break;
+        default:
+            break;  // the panels' and dialogs' commands are theirs
+    }
+}
+
+void CVorlinDlg::ShowButtonMenu() {
+    if (!buttonMenu_) {
+        buttonMenu_ = new QMenu(this);
+        for (int id : {32776, 32777}) {
+            QAction* a = buttonMenu_->addAction(QString());
+            a->setData(id);
+            connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        }
+        buttonMenu_->addSeparator();
+        AddLanguageMenu(*buttonMenu_, core_, [this](int index) { ApplyLanguage(index); });
+        QAction* firmware = buttonMenu_->addAction(QString());
+        firmware->setData(32780);
+        connect(firmware, &QAction::triggered, this, [this] { OnCommand(32780); });
+    }
+    for (QAction* a : buttonMenu_->actions()) {
+        const int id = a->data().toInt();
+        if (id == 32780)
+            a->setText(Text(kTextMenuFirmware));
+        else if (id != 0)
+            a->setText(MenuLabel(id));
+    }
+    RelabelLanguageMenu(*buttonMenu_, core_);
+    buttonMenu_->popup(QCursor::pos());
+}
+
+void CVorlinDlg::ShowAbout() {
+    if (!about_) {
+        about_ = new CAboutBox(this);
+        about_->SetTexts(Text(kTextLangAboutTitle), Text(kTextAboutIntroduction),
+                         Text(kTextAboutCopyright), Text(kTextLangAboutOk));
+    }
+    about_->show();
+    about_->raise();
+}
+
+void CVorlinDlg::OpenHelp() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(
+        QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
+}
+
+void CVorlinDlg::OpenLink(const QString& url) {
+    if (!url.isEmpty()) QDesktopServices::openUrl(QUrl(url));
+}
+
+void CVorlinDlg::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_F1) {
+        OpenHelp();
+        return;
+    }
+    // Escape and Enter do not close the main window: it is hidden only by its own buttons.
+    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter)
+        return;
+    CBaseDialog::keyPressEvent(event);
+}
+
+void CVorlinDlg::closeEvent(QCloseEvent* event) {
+    // The window manager's close hides into the tray, as the close of a tray program does.
+    event->ignore();
+    Hide();
+}
+
+void CVorlinDlg::ExitApplication() {
+    if (exited_) return;
+    exited_ = true;
+    hide();
+    CloseSecondaryWindows();
+    serverNotifier_.reset();
+    server_.reset();
+    events_.Remove();
+    if (tray_) {
+        tray_->Remove();
+        tray_->SetState(TrayState::NotConnected);
+    }
+    if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
+    previewTimer_.stop();
+    bridge_.BeginShutdown();
+    if (monitor_) monitor_->Stop();
+    {
+        std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
+        FreeStoreContents(core_.work);
+    }
+    {
+        std::lock_guard<std::recursive_mutex> guard(core_.apply.lock);
+        FreeStoreContents(core_.apply);
+    }
+    std::string why;
+    if (!core_.SaveSimState(&why))
+        std::cerr << "vorlin: the simulated keyboard's state could not be saved: " << why << "\n";
+    emit exited();
+}
+
+}  // namespace vorlin

@@ -1,0 +1,174 @@
+// The main window with the simulated keyboard, offscreen (a desktop without a tray).
+#include <gtest/gtest.h>
+#include <semaphore.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QThread>
+#include <chrono>
+#include <cstdlib>
+#include <functional>
+
+#include "app/app_core.h"
+#include "app/instance_start.h"
+#include "app/named_events.h"
+#include "app/qt/main_window.h"
+#include "support/scripted_prompter.h"
+#include "support/temp_folder.h"
+
+namespace vorlin {
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+QApplication& App() {
+    static int argc = 1;
+    static char name[] = "test_app_qt";
+    static char* argv[] = {name, nullptr};
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+// The build folder holds the generated skin, the language files and Help beside the programs.
+fs::path DataFolder() {
+    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
+}
+
+bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+bool SemaphoreExists(const std::string& name) {
+    sem_t* s = ::sem_open(("/" + name).c_str(), 0);
+    if (s == SEM_FAILED) return false;
+    ::sem_close(s);
+    return true;
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        App();
+        // Every user folder of the run inside the test's own.
+        for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
+            ::setenv(v, (home_.path() / v).c_str(), 1);
+        fs::create_directories(home_.path() / "XDG_RUNTIME_DIR");
+        fs::permissions(home_.path() / "XDG_RUNTIME_DIR", fs::perms::owner_all);
+        AppArguments args;
+        args.simulate = true;
+        std::string why;
+        core_ = AppCore::Create(args, DataFolder(), home_.path(), &why);
+        EXPECT_TRUE(core_) << why;
+        instanceFolder_ = *InstanceFolder(core_->paths.runtimeFolder);
+    }
+    ~MainWindowTest() override {
+        window_.reset();
+        QCoreApplication::processEvents();
+    }
+
+    void Start(bool startHidden = false) {
+        MainWindowOptions options;
+        options.startHidden = startHidden;
+        options.timings.searchPoll = 20ms;
+        options.timings.connectedPoll = 20ms;
+        options.eventPrefix = eventPrefix_;
+        window_ = std::make_unique<CVorlinDlg>(*core_, bridge_, prompter_, options);
+        InstanceStart start = StartInstance(instanceFolder_, false);
+        ASSERT_TRUE(start.server) << start.message;
+        window_->Initialise(std::move(start.server));
+    }
+    bool Connected() { return core_->state.connectionState.load() == 1; }
+    // Shown and not minimised: what the user sees as an open window.
+    bool Shown() { return window_->isVisible() && !window_->isMinimized(); }
+
+    test::TempFolder home_;
+    std::unique_ptr<AppCore> core_;
+    fs::path instanceFolder_;
+    GuiBridge bridge_;
+    test::ScriptedPrompter prompter_{true};
+    std::string eventPrefix_ = "VorlinTest" + std::to_string(::getpid()) + "_Event_";
+    std::unique_ptr<CVorlinDlg> window_;
+};
+
+TEST_F(MainWindowTest, FirstConnectionShowsTheWindowAndASecondStartAsksItToShow) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+    // No tray here: every hide minimises to the taskbar instead.
+    window_->OnCommand(1);
+    EXPECT_TRUE(WaitFor([&] { return window_->isMinimized(); }));
+
+    InstanceStart second = StartInstance(instanceFolder_, false);
+    EXPECT_FALSE(second.server);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_TRUE(WaitFor([&] { return Shown(); }));
+}
+
+TEST_F(MainWindowTest, StartFlagKeepsTheWindowHiddenAtTheFirstConnection) {
+    Start(/*startHidden=*/true);
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    WaitFor([] { return false; }, 200ms);
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(MainWindowTest, ShowingWithoutAKeyboardSaysSoAndLeavesTheWindowAlone) {
+    core_->sim->Vanish();
+    Start();
+    WaitFor([] { return false; }, 100ms);
+    window_->OnCommand(32771);
+    EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(MainWindowTest, UnplugHidesTheWindowAndClosesTheAboutBoxReplugDoesNotShowIt) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Shown(); }));
+    window_->OnCommand(32773);
+    ASSERT_TRUE(window_->AboutBox() && window_->AboutBox()->isVisible());
+    core_->sim->Vanish();
+    EXPECT_TRUE(WaitFor([&] { return !Shown() && !window_->AboutBox()->isVisible(); }));
+    EXPECT_EQ(window_->Tray().State(), TrayState::NotConnected);
+    core_->sim->Reappear();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    EXPECT_TRUE(WaitFor([&] { return window_->Tray().State() == TrayState::Connected; }));
+    WaitFor([] { return false; }, 150ms);
+    EXPECT_FALSE(Shown());
+}
+
+TEST_F(MainWindowTest, NamedEventsLiveFromStartToExitAndKillEndsTheRunningCopy) {
+    Start();
+    for (int n : {1, 99, 100, 208})
+        EXPECT_TRUE(SemaphoreExists(NamedEventName(n, eventPrefix_))) << n;
+    InstanceStart kill = StartInstance(instanceFolder_, true);
+    EXPECT_FALSE(kill.server);
+    EXPECT_EQ(kill.exitCode, 0);
+    ASSERT_TRUE(WaitFor([&] { return window_->Exited(); }));
+    for (int n : {1, 208}) EXPECT_FALSE(SemaphoreExists(NamedEventName(n, eventPrefix_))) << n;
+    EXPECT_FALSE(InstanceRunning(instanceFolder_));
+}
+
+TEST_F(MainWindowTest, MenusAndCaptionsFollowTheLanguage) {
+    Start();
+    const struct {
+        int language;
+        const char* show;
+        const char* profile1;
+    } cases[] = {{0, "Show Window", "Profile 1"}, {1, "Mostrar Janela", "Perfil 1"}};
+    for (const auto& c : cases) {
+        window_->ApplyLanguage(c.language);
+        window_->Tray().Relabel();
+        EXPECT_EQ(window_->Tray().Menu().actions().front()->text().toStdString(), c.show);
+        ASSERT_NE(window_->Button(1135), nullptr);
+        EXPECT_EQ(window_->Button(1135)->accessibleName().toStdString(), c.profile1);
+    }
+}
+
+}  // namespace
+}  // namespace vorlin
