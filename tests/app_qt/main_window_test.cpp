@@ -13,6 +13,7 @@
 #include "app/instance_start.h"
 #include "app/named_events.h"
 #include "app/qt/main_window.h"
+#include "qt_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 
@@ -21,14 +22,6 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_app_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // The build folder holds the generated skin, the language files and Help beside the programs.
 fs::path DataFolder() {
@@ -55,7 +48,7 @@ bool SemaphoreExists(const std::string& name) {
 class MainWindowTest : public ::testing::Test {
   protected:
     MainWindowTest() {
-        App();
+        test::App();
         // Every user folder of the run inside the test's own.
         for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
             ::setenv(v, (home_.path() / v).c_str(), 1);
