@@ -14,6 +14,8 @@
 #include "app/named_events.h"
 #include "app/qt/main_window.h"
 #include "qt_app.h"
+#include "store/config_device.h"
+#include "store/config_image.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 
@@ -161,6 +163,26 @@ TEST_F(MainWindowTest, MenusAndCaptionsFollowTheLanguage) {
         ASSERT_NE(window_->Button(1135), nullptr);
         EXPECT_EQ(window_->Button(1135)->accessibleName().toStdString(), c.profile1);
     }
+}
+
+TEST_F(MainWindowTest, LedMarksTheGKeysTheActiveProfileAssigns) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    const int profile = GetActiveProfile(window_->Store());
+    ASSERT_GE(profile, 0);
+    {
+        std::lock_guard<std::recursive_mutex> guard(core_->work.lock);
+        auto& table = core_->work.image->tables[static_cast<size_t>(profile)];
+        for (int n = 0; n < 9; ++n) table[static_cast<size_t>(256 + n)].type = 0;
+        table[256].type = 1;  // G1
+        table[264].type = 2;  // G9
+    }
+    window_->MarkAssignedGKeys();
+    const struct {
+        int id;
+        bool marked;
+    } cases[] = {{1000, true}, {1001, false}, {1004, false}, {1140, false}, {1143, true}};
+    for (const auto& c : cases) EXPECT_EQ(window_->Button(c.id)->Selected(), c.marked) << c.id;
 }
 
 }  // namespace

@@ -294,6 +294,19 @@ void CVorlinDlg::ShowTrayState(TrayState state) {
     if (tray_) tray_->SetState(state);
 }
 
+void CVorlinDlg::MarkAssignedGKeys() {
+    // G1..G9, and their entries in the first bank of G-key entries.
+    constexpr int kGKeyButtons[] = {1000, 1001, 1002, 1003, 1004, 1140, 1141, 1142, 1143};
+    constexpr int kFirstGKeyEntry = 256;
+    const int profile = GetActiveProfile(*store_);
+    std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
+    if (!core_.work.image || profile < 0 || profile > 2) return;
+    const KeyActionTable& table = core_.work.image->tables[static_cast<size_t>(profile)];
+    for (int n = 0; n < 9; ++n)
+        if (CPngButton* b = Button(kGKeyButtons[n]))
+            b->SetSelected(table[static_cast<size_t>(kFirstGKeyEntry + n)].type != 0);
+}
+
 void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
     switch (request) {
         case InstanceRequest::Open:

@@ -54,6 +54,8 @@ class CVorlinDlg : public CBaseDialog {
     void ReloadLighting(bool resetUserColourFiles);
     void ShowTrayState(TrayState state);
     void OnInstanceRequest(InstanceRequest request);
+    // 'LED': each G-key button marked while the active profile assigns its key.
+    void MarkAssignedGKeys();
     // A command of the window's buttons and menus.
     void OnCommand(int id);
     // 'LANG': every text again in that language, also in the open secondary windows.
