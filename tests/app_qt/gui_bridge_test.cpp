@@ -1,5 +1,5 @@
 #include "app/qt/gui_bridge.h"
-#include "qt_app.h"
+#include "support/qt_app.h"
 
 #include <gtest/gtest.h>
 

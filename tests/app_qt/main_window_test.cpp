@@ -13,9 +13,9 @@
 #include "app/instance_start.h"
 #include "app/named_events.h"
 #include "app/qt/main_window.h"
-#include "qt_app.h"
 #include "store/config_device.h"
 #include "store/config_image.h"
+#include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 

@@ -13,14 +13,12 @@
 #include <fstream>
 #include <string>
 
+#include "support/qt_app.h"
+
 namespace vorlin::testing {
 
 inline QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_skin_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
+    return test::App();
 }
 
 // Widget fixtures derive from this, so the application exists before their widget members.

@@ -1,4 +1,4 @@
-// The one application object of the widget tests in this folder.
+// The one application object of a widget test binary (tests/*_qt).
 #pragma once
 
 #include <QApplication>
@@ -7,7 +7,7 @@ namespace vorlin::test {
 
 inline QApplication& App() {
     static int argc = 1;
-    static char name[] = "test_app_qt";
+    static char name[] = "vorlin-widget-test";
     static char* argv[] = {name, nullptr};
     static QApplication* app = new QApplication(argc, argv);
     return *app;
