@@ -17,10 +17,12 @@ ApplyOutcome ProfileCommands::Apply() {
     ApplyOutcome outcome;
     if (!changed_.On()) return outcome;
     outcome.attempted = true;
-    std::lock_guard guard(ctx_.work.lock);
-    const int saved = SaveActiveProfileFile(ctx_);
-    const int applied = SnapshotAndApply(ctx_, false);
-    outcome.ok = saved == 1 && applied == 1;
+    {
+        std::lock_guard guard(ctx_.work.lock);
+        const int saved = SaveActiveProfileFile(ctx_);
+        const int applied = SnapshotAndApply(ctx_, false);
+        outcome.ok = saved == 1 && applied == 1;
+    }
     if (outcome.ok) SetChanged(false);
     return outcome;
 }
@@ -156,23 +158,27 @@ bool ProfileCommands::ImportCheck(const std::filesystem::path& path) {
 ImportOutcome ProfileCommands::ImportLoad(const std::filesystem::path& path) {
     ImportOutcome outcome;
     outcome.loaded = true;
-    std::lock_guard guard(ctx_.work.lock);
-    FreeStoreContents(ctx_.work);
-    if (LoadImageFile(ctx_.work, path) != 1) {
+    bool taken = false;
+    {
+        std::lock_guard guard(ctx_.work.lock);
+        FreeStoreContents(ctx_.work);
+        taken = LoadImageFile(ctx_.work, path) == 1;
+        if (taken) {
+            const int saved = SaveActiveProfileFile(ctx_);
+            const int applied = SnapshotAndApply(ctx_, true);
+            // Only what reached both the backing file and the keyboard counts as applied.
+            outcome.result = saved == 1 && applied == 1 ? 1 : 0;
+        }
+        outcome.panel = panel_.RefreshKeyButtons(GetActiveProfile(ctx_));
+    }
+    // The window is told after the work lock is released: it may wait for it on its thread.
+    SetChanged(outcome.result != 1);
+    if (!taken) {
         // The file went away or changed since it was checked: the store holds a default image,
         // which is neither saved over the backing file nor written to the keyboard. It differs
         // from what the keyboard holds, so Apply stays offered.
-        outcome.panel = panel_.RefreshKeyButtons(GetActiveProfile(ctx_));
-        SetChanged(true);
         ctx_.prompter.Ask(kTextMainPromptImport, PromptButtons::Ok);
-        return outcome;
     }
-    const int saved = SaveActiveProfileFile(ctx_);
-    const int applied = SnapshotAndApply(ctx_, true);
-    outcome.panel = panel_.RefreshKeyButtons(GetActiveProfile(ctx_));
-    // Only what reached both the backing file and the keyboard counts as applied.
-    outcome.result = saved == 1 && applied == 1 ? 1 : 0;
-    SetChanged(outcome.result != 1);
     return outcome;
 }
 

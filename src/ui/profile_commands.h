@@ -9,7 +9,10 @@
 // own thread. Locks: Apply and ImportLoad hold the work lock (StoreContext::work.lock) for their
 // whole length and take the apply lock (StoreContext::apply.lock) inside it, in that order;
 // Export, RefreshPanel and the discard of SwitchProfile take the work lock only. Every exchange
-// with the keyboard takes DeviceLink::ioLock inside those.
+// with the keyboard takes DeviceLink::ioLock inside those. The commands call the window
+// (StoreUi, ProfileWindow) and ask their own questions with no store lock held; only the store's
+// apply asks its questions ("EXTRA_MACRO_TOO_LONG", "EXTRA_PROFILE_SPACE_TIGHT") under both
+// locks, so the window's thread must not wait for the work lock while a command runs.
 #pragma once
 
 #include <atomic>
