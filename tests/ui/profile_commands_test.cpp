@@ -356,8 +356,8 @@ TEST_F(ProfileCommandsTest, ApplyRunsOffTheWindowThread) {
     Edit(0);
     ApplyOutcome applied;
     std::thread worker([&] { applied = commands.Apply(); });
-    // The window keeps drawing meanwhile (this prompter needs no window thread): it only waits
-    // for the work lock between the apply's steps.
+    // The window keeps drawing meanwhile (this prompter needs no window thread): it waits for
+    // the work lock while the apply holds it, and gets it back afterwards.
     for (int i = 0; i < 20; ++i) EXPECT_EQ(commands.RefreshPanel().keys.size(), 113u);
     worker.join();
     EXPECT_TRUE(applied.ok);
