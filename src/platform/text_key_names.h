@@ -40,6 +40,7 @@ inline constexpr char kTextLangAboutOk[] = "LANG_ABOUT_OK";
 // Messages and prompts
 inline constexpr char kTextMainNoDevicePrompt[] = "MAIN_NO_DEVICE_PROMPT";
 inline constexpr char kTextMainPromptImport[] = "MAIN_PROMPT_INPORT";
+inline constexpr char kTextMainPromptExportFailed[] = "MAIN_PROMPT_EXPORT_FAILED";
 inline constexpr char kTextMainPromptDefault[] = "MAIN_PROMPT_DEFAULT";
 inline constexpr char kTextMainDefaultMatrixPrompt[] = "MAIN_DEFAULT_MATRIX_PROMPT";
 inline constexpr char kTextProfileSelectPrompt[] = "PROFILE_SELECT_PROMPT";

@@ -42,6 +42,7 @@ constexpr std::string_view kWindowTextKeys[] = {
     // Messages and prompts
     kTextMainNoDevicePrompt,
     kTextMainPromptImport,
+    kTextMainPromptExportFailed,
     kTextMainPromptDefault,
     kTextMainDefaultMatrixPrompt,
     kTextProfileSelectPrompt,
