@@ -66,6 +66,7 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextFunctionKey,
     kTextCompositePromptClear,
     kTextCompositePromptOsk,
+    kTextCompositeOskMissing,
     kTextSingleStatic,
     kTextMediaEditHint,
     kTextFunctionHint,

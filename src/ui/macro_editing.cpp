@@ -168,6 +168,11 @@ TypedDelay ParseTypedDelay(std::string_view text) {
     return {true, clamped - clamped % 10, tooLong};
 }
 
+ActionRowTexts RowTexts(const AppPaths& paths, int languageIndex, const ActionRow& row) {
+    return {KeyName(paths, languageIndex, row.action.keyCode), ActionStateText(row.action.release),
+            std::to_string(row.action.delayMs)};
+}
+
 std::vector<std::string> KeyCellChoices(const AppPaths& paths, int languageIndex) {
     std::vector<std::string> names;
     names.reserve(kKeySelectionCount);

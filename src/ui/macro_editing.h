@@ -83,6 +83,14 @@ struct TypedDelay {
 };
 TypedDelay ParseTypedDelay(std::string_view text);
 
+// What a row shows: the key's name, its state and its own delay in decimal.
+struct ActionRowTexts {
+    std::string key;
+    std::string state;
+    std::string delay;
+};
+ActionRowTexts RowTexts(const AppPaths& paths, int languageIndex, const ActionRow& row);
+
 // The names the key cell offers: the 111 keys of the selection lists, in displayId order.
 std::vector<std::string> KeyCellChoices(const AppPaths& paths, int languageIndex);
 
