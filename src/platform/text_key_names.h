@@ -70,6 +70,7 @@ inline constexpr char kTextMultiMedia[] = "MULTI_MEDIA";
 inline constexpr char kTextFunctionKey[] = "FUNCTION_KEY";
 inline constexpr char kTextCompositePromptClear[] = "COMPOSITE_PROMPT_CLEAR";
 inline constexpr char kTextCompositePromptOsk[] = "COMPOSITE_PROMPT_OSK";
+inline constexpr char kTextCompositeOskMissing[] = "COMPOSITE_OSK_MISSING";
 inline constexpr char kTextSingleStatic[] = "SINGLE_STATIC";
 inline constexpr char kTextMediaEditHint[] = "MEDIA_EDIT_TISHI";
 inline constexpr char kTextFunctionHint[] = "FUNCTION_TISHI";

@@ -69,6 +69,7 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextFunctionKey,
     kTextCompositePromptClear,
     kTextCompositePromptOsk,
+    kTextCompositeOskMissing,
     kTextSingleStatic,
     kTextMediaEditHint,
     kTextFunctionHint,
