@@ -58,11 +58,22 @@ constexpr Caption kTooltips[] = {
 class CVorlinDlg::WindowStoreUi final : public StoreUi {
   public:
     explicit WindowStoreUi(CVorlinDlg& window) : window_(window) {}
+    // Called from worker threads too: the panel carries it to the window's thread.
     void SetChanged(bool changed) override {
-        if (CPngButton* apply = window_.Button(1006)) apply->setEnabled(changed);
+        if (window_.keys_) window_.keys_->SetChanged(changed);
     }
-    void ResetKeyButton(int, KeyIndex) override {}
-    void RefreshKeyButtons(int) override {}
+    void ResetKeyButton(int, KeyIndex) override { RefreshSoon(); }
+    void RefreshKeyButtons(int) override { RefreshSoon(); }
+
+  private:
+    void RefreshSoon() {
+        QMetaObject::invokeMethod(
+            &window_,
+            [w = &window_] {
+                if (w->keys_) w->keys_->Refresh();
+            },
+            Qt::QueuedConnection);
+    }
 
   private:
     CVorlinDlg& window_;
@@ -114,12 +125,29 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     title_->setStyleSheet("color: #e6e8eb; font-family: 'DejaVu Sans'; font-size: 13px;");
     title_->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
+    KeyboardPanelLooks keyLooks;
+    for (const SkinControl& c : SkinOf(SkinWindow::Main).controls)
+        if (c.kind == ControlKind::Key) {
+            for (size_t i = 0; i < keyLooks.keys.size(); ++i)
+                keyLooks.keys[i] = looks_[static_cast<size_t>(c.looks[i])];
+            break;
+        }
+    keyLooks.switchOff = switchOff_;
+    keyLooks.switchOn = switchOn_;
+    for (int n = 1; n <= kBusyFrames; ++n)
+        keyLooks.busyFrames[static_cast<size_t>(n - 1)] = SkinImageOrExit(
+            LoadSkinImage(core_.paths.skinFolder, BusyFrameImage(n), SkinDevicePixelRatio()));
+    const LayoutRect busy =
+        ReadLayoutRect(core_.paths.mainSkin, kLayoutSection, "CONTROL_JDTStatic");
+    keys_ = std::make_unique<KeyboardPanelView>(
+        *this, *store_, [this](int id) { return Button(id); }, std::move(keyLooks),
+        QRect(busy.x, busy.y, busy.w, busy.h));
+    connect(keys_.get(), &KeyboardPanelView::hideRequested, this, [this] { Hide(); });
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
     if (events_.Create(options_.eventPrefix) < kNamedEventCount)
         std::cerr << "vorlin: some of the named events for companion programs could not be "
                      "made; companions that wait on them will not see this program\n";
-    keyToggleView_ = 0;
     SetSwitchCaption();
 
     std::map<TrayState, QIcon> icons;
@@ -242,6 +270,7 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
     for (const Caption& c : kCaptions)
         if (CPngButton* b = Button(c.id)) b->SetCaption(Text(c.key));
     SetSwitchCaption();
+    if (keys_) keys_->ApplyLanguage();
     setWindowTitle(Text(kTextMainCaption));
     if (title_) title_->setText(windowTitle());
     if (tray_) tray_->SetTip(Text(kTextKeyboardTrayDesc));
@@ -257,6 +286,7 @@ void CVorlinDlg::CloseSecondaryWindows() {
 
 void CVorlinDlg::ReloadFromKeyboard() {
     vorlin::ReloadFromKeyboard(*store_);
+    if (keys_) keys_->Refresh();
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
     LoadLightingWithUserModes(lighting_, ctx);
     if (OffersUserColours(lighting_)) RecomputeBaseFlags(lighting_);
@@ -352,10 +382,6 @@ void CVorlinDlg::OnCommand(int id) {
         case 1139:
             ShowButtonMenu();
             break;
-        case 1144:
-            keyToggleView_ = keyToggleView_ ? 0 : 1;
-            SetSwitchCaption();
-            break;
         case 1220:
             OpenLink(kDiscussionsUrl);
             break;
@@ -450,6 +476,8 @@ void CVorlinDlg::ExitApplication() {
     if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
     previewTimer_.stop();
     bridge_.BeginShutdown();
+    // A command still running finishes first; its questions are answered No from here on.
+    if (keys_) keys_->Finish();
     if (monitor_) monitor_->Stop();
     {
         std::lock_guard<std::recursive_mutex> guard(core_.work.lock);

@@ -23,6 +23,7 @@
 #include "skin/qt/png_button.h"
 #include "store/lighting_model.h"
 #include "store/store_context.h"
+#include "ui/qt/keyboard_panel_view.h"
 
 class QLabel;
 class QMenu;
@@ -71,7 +72,8 @@ class CVorlinDlg : public CBaseDialog {
     bool Exited() const { return exited_; }
     StoreContext& Store() { return *store_; }
     const LightingModel& Lighting() const { return lighting_; }
-    int SwitchView() const { return keyToggleView_; }
+    int SwitchView() const { return keys_ && keys_->Panel().switchView() ? 1 : 0; }
+    KeyboardPanelView& Keys() { return *keys_; }
 
   signals:
     void exited();
@@ -102,6 +104,7 @@ class CVorlinDlg : public CBaseDialog {
     std::unique_ptr<WindowStoreUi> storeUi_;
     std::unique_ptr<StoreContext> store_;
     LightingModel lighting_;
+    std::unique_ptr<KeyboardPanelView> keys_;
     std::unique_ptr<ConnectionMonitor> monitor_;
     std::optional<InstanceServer> server_;
     std::unique_ptr<QSocketNotifier> serverNotifier_;
@@ -115,7 +118,6 @@ class CVorlinDlg : public CBaseDialog {
     std::map<int, CPngButton*> buttons_;
     QTimer previewTimer_;  // 1052
     QString linkUrl_;
-    int keyToggleView_ = 0;
     bool exited_ = false;
 };
 
