@@ -9,6 +9,7 @@
 #include <QTableWidget>
 #include <QThread>
 #include <chrono>
+#include <cstdlib>
 #include <functional>
 
 #include "app/app_core.h"
@@ -290,6 +291,42 @@ TEST_F(UpdateDialogTest, BackupRunsOffTheWindowThreadAndTheLanguageRelabels) {
     EXPECT_EQ(dialog.Button(1181)->accessibleName(), "Abrir...");
     EXPECT_EQ(dialog.PathLabel()->text(), "Nenhum programa de atualização escolhido");
     EXPECT_EQ(dialog.windowTitle(), "Atualização de Firmware e Backup");
+}
+
+// The pictures of the docs (written where VORLIN_SHOTS_DIR says, with VORLIN_SHOTS_SUFFIX):
+// every grab covers the whole window at the screen's pixel ratio.
+TEST_F(UpdateDialogTest, BothDialogsRenderWhole) {
+    const char* dir = std::getenv("VORLIN_SHOTS_DIR");
+    const char* suffix = std::getenv("VORLIN_SHOTS_SUFFIX");
+    const fs::path out = dir ? fs::path(dir) : home_.path() / "shots";
+    fs::create_directories(out);
+    const qreal dpr = qApp->devicePixelRatio();
+    auto save = [&](QWidget& w, const std::string& name) {
+        WaitFor([] { return false; }, 100ms);
+        const QImage image = w.grab().toImage();
+        EXPECT_EQ(image.size(), w.size() * dpr) << name;
+        EXPECT_TRUE(image.save(
+            QString::fromStdString((out / (name + (suffix ? suffix : "") + ".png")).string())));
+    };
+
+    OnProfile(1);
+    CVorlin_DlgProfile profiles(*core_, *store_);
+    profiles.SetFileChooser([&](const FileRequest&) -> std::optional<fs::path> {
+        return home_.path() / "Documents" / "Racing setup.fwc";
+    });
+    profiles.show();
+    profiles.Button(1008)->click();
+    profiles.List()->selectRow(1);
+    save(profiles, "profile-manager");
+
+    fs::create_directories(core_->paths.packageFolder);
+    const fs::path updater = core_->paths.packageFolder / "vorlin-firmware-updater";
+    fs::copy_file(Script(), updater);
+    CVorlin_DlgUpdate update(*core_, prompter_);
+    update.SetFileChooser([&](const FileRequest&) { return std::optional<fs::path>(updater); });
+    update.show();
+    update.Button(1181)->click();
+    save(update, "firmware-update");
 }
 
 }  // namespace

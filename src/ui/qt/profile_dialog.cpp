@@ -33,8 +33,9 @@ const QStringList kProfileFilters = {"(*.fwc)", "(*.*)"};
 
 constexpr char kListStyle[] =
     "QTableWidget { background: #1f2228; color: #e6e8eb; gridline-color: #3a3f48;"
-    " border: 1px solid #2b2f37; selection-background-color: #22c1c3;"
+    " border: none; selection-background-color: #22c1c3;"
     " selection-color: #16181d; font-family: 'DejaVu Sans'; font-size: 12px; }"
+    "QTableWidget::item { border: none; padding-left: 4px; }"
     "QHeaderView::section { background: #2b2f37; color: #9aa0a8; border: none;"
     " border-right: 1px solid #3a3f48; padding: 3px 6px; font-family: 'DejaVu Sans';"
     " font-size: 12px; }";
@@ -101,6 +102,7 @@ CVorlin_DlgProfile::CVorlin_DlgProfile(AppCore& core, StoreContext& store, QWidg
     list_->horizontalHeader()->setHighlightSections(false);
     list_->horizontalHeader()->setStretchLastSection(true);
     list_->setWordWrap(false);
+    list_->setFocusPolicy(Qt::NoFocus);  // rows are shown selected; no focus frame in a cell
     list_->setTextElideMode(Qt::ElideMiddle);
     for (int c = 0; c < 3; ++c) list_->setColumnWidth(c, kColumnWidths[c]);
     list_->setStyleSheet(kListStyle);

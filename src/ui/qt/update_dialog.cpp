@@ -128,9 +128,9 @@ void CVorlin_DlgUpdate::ShowPath() {
     path_->setText(path_->fontMetrics().elidedText(shown, Qt::ElideLeft, path_->width() - 16));
     path_->setToolTip(none ? QString() : shown);
     path_->setAccessibleName(shown);
-    path_->setStyleSheet(QString("QLabel { background: #1f2228; border: 1px solid #2b2f37;"
-                                 " border-radius: 4px; color: %1; font-family: 'DejaVu Sans';"
-                                 " font-size: 12px; }")
+    // The skin draws the field; the label only writes into it.
+    path_->setStyleSheet(QString("QLabel { background: transparent; border: none; color: %1;"
+                                 " font-family: 'DejaVu Sans'; font-size: 12px; }")
                              .arg(none ? "#9aa0a8" : kDialogTextColour));
     path_->repaint();
 }
