@@ -5,6 +5,10 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <chrono>
+#include <thread>
+
+#include "device/connect_once.h"
 #include "platform/text_key_names.h"
 #include "store/config_device.h"
 #include "store/profile_file.h"
@@ -78,7 +82,9 @@ TEST_F(FirmwareUpdateTest, WithoutAProgramThatCanRunNothingIsSent) {
 }
 
 TEST_F(FirmwareUpdateTest, AnUnpluggedKeyboardGetsNoBootModeAndNothingStarts) {
+    // Gone, and the link closed as the monitor closes it on the loss.
     sim.keyboard->Vanish();
+    DisconnectOnce(sim.link);
     firmware.Choose(Script());
     EXPECT_EQ(firmware.Update(), UpdateOutcome::NoBootMode);
     EXPECT_EQ(sim.prompter.Keys(), std::vector<std::string>{kTextFirmwareNoBootMode});
@@ -91,6 +97,10 @@ TEST_F(FirmwareUpdateTest, APluggedKeyboardGetsExactlyTheBootFrameAndTheProgramR
     firmware.Choose(Script());
     EXPECT_EQ(firmware.Update(), UpdateOutcome::Started);
 
+    // The frame crosses the socket on its own time: no reply says it arrived.
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (!sim.keyboard->InBootMode() && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
     const auto sent = Sent();
     ASSERT_EQ(sent.size(), 1u);
     std::array<uint8_t, kSimReportSize> boot{};

@@ -264,8 +264,8 @@ TEST_F(UpdateDialogTest, UpdateSendsNothingWithoutAProgramAndStartsTheChosenOne)
     dialog.Button(1147)->click();
     EXPECT_TRUE(prompter_.Keys().empty());
     EXPECT_FALSE(dialog.isVisible());
+    EXPECT_TRUE(WaitFor([&] { return core_->sim->InBootMode(); }));
     EXPECT_EQ(core_->sim->TakeRecordedRequests().size(), 1u);
-    EXPECT_TRUE(core_->sim->InBootMode());
     ASSERT_TRUE(WaitFor([&] { return test::ReadBytes(ranFile) == "ran\n"; }));
     EXPECT_TRUE(dialog.Model().UpdaterPath().empty());
 }
