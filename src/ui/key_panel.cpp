@@ -69,7 +69,6 @@ KeyTip KeyTooltip(const StoreContext& ctx, std::string_view name, const KeyActio
     if (action.type == kActionDefault) return tip;
     tip.assigned = true;
     tip.tooltip += Text(ctx, kTextKeyPromptSet);
-    const auto& paths = ctx.paths;
     switch (action.type) {
         case kActionKey:
             tip.tooltip += Text(ctx, kTextKeyPromptSingle) +

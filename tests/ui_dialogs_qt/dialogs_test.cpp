@@ -78,7 +78,7 @@ class DialogsTest : public ::testing::Test {
         core_->paths.packageFolder = home_.path() / "Package";
         store_ = std::make_unique<StoreContext>(StoreContext{
             core_->work, core_->apply, *core_->link, core_->state, core_->writeAllProfiles,
-            prompter_, core_->paths, core_->languageIndex, ui_, core_->texts});
+            prompter_, core_->paths, core_->languageIndex, ui_, core_->texts, core_->iniLock});
         EXPECT_TRUE(test::ConnectLink(*core_->link, test::LearnEcho::Yes));
         std::lock_guard guard(core_->work.lock);
         core_->work.image = MakeDefaultImage();

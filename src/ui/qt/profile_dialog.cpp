@@ -55,7 +55,8 @@ CVorlin_DlgProfile::CVorlin_DlgProfile(AppCore& core, StoreContext& store, QWidg
              store.paths,
              store.languageIndex,
              storeUi_,
-             store.texts},
+             store.texts,
+             store.iniLock},
       manager_(store_, core.iniLock),
       chooser_([this](const FileRequest& r) { return ChooseWithFileDialog(this, r); }),
       openHelp_([this] {
