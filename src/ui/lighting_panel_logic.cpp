@@ -150,10 +150,9 @@ LightingPanelState DescribeLightingPanel(const LightingModel& m) {
 std::vector<KeyPaint> UserColourPaints(const LightingModel& model, std::span<const int> buttons) {
     std::vector<KeyPaint> paints;
     const KeyColourPage& page = model.keyColours[size_t(ProfileIndex(model))];
-    for (int id : buttons) {
-        const int position = LightPositionOf(id);
-        if (position >= 0) paints.push_back({id, PageColour(page, position)});
-    }
+    // Only the keys the user-colour files keep: the extra ISO keys have no stored colour.
+    for (int id : buttons)
+        if (LightKeyIndex(id) >= 0) paints.push_back({id, PageColour(page, LightPositionOf(id))});
     return paints;
 }
 

@@ -93,7 +93,7 @@ struct KeyPaint {
     Rgb colour;
     bool operator==(const KeyPaint&) const = default;
 };
-// The user colours on the key buttons: every button with a light takes its page entry.
+// The user colours on the key buttons: the 104 keys, Fn and the G keys take their page entry.
 std::vector<KeyPaint> UserColourPaints(const LightingModel& model, std::span<const int> buttons);
 
 // What an action asks of the window after it changed the model. The panel's controls are shown

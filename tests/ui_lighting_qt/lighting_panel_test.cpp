@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <cstdlib>
 
 #include "platform/ini_file.h"
 #include "skin/qt/bitmap_slider.h"
@@ -201,6 +203,50 @@ TEST_F(LightingPanelQtTest, ClicksReachTheKeyboardAndTheUserFiles) {
     window_.Panel().SliderNotified(lightctl::kSpeed, 1);
     EXPECT_EQ(window_.Model().speed, 4);
     EXPECT_EQ(static_cast<CBitmapSlider*>(speed)->GetPos(), 1);
+}
+
+// The picture as the user sees it: the outline of a key is drawn in the key's colour on the
+// window. With VORLIN_SCREENSHOT_DIR set, the two views are also written there as PNGs.
+class LightingPanelPictureTest : public LightingPanelQtTest {
+  protected:
+    QImage Render(const char* file) {
+        QCoreApplication::processEvents();
+        QImage image = window_.Dialog().grab().toImage();
+        if (const char* dir = std::getenv("VORLIN_SCREENSHOT_DIR")) {
+            EXPECT_TRUE(image.save(QString::fromUtf8(dir) + "/" + file)) << file;
+        }
+        return image;
+    }
+    // The pixel on the middle of a key button's left edge, inside its outline.
+    QColor EdgeOf(const QImage& image, int id) {
+        const QRect r = window_.Button(id)->geometry();
+        return image.pixelColor(r.left(), r.center().y());
+    }
+};
+
+TEST_F(LightingPanelPictureTest, KeyOutlinesShowOnTheRenderedWindow) {
+    ViewOn();
+    Mode(20);
+    QImage image = Render("lighting-mode20.png");
+    const KeyColourPage& page = window_.Model().keyColours[size_t(ProfileIndex(window_.Model()))];
+    for (int id : {kEsc, kQ, kSpace, kG1})
+        EXPECT_EQ(EdgeOf(image, id), Q(PageColour(page, LightPositionOf(id)))) << id;
+    EXPECT_TRUE(window_.Panel().Control(lightctl::kUserModes)->isVisible());
+
+    window_.Model().multicolour = true;
+    Mode(10);
+    for (int i = 0; i < 12; ++i) window_.Panel().PreviewStep();
+    image = Render("lighting-twinkle.png");
+    int lit = 0;
+    for (int id : PictureControlIds()) {
+        const ButtonOutline& o = window_.Button(id)->Outline();
+        if (!o.on) continue;
+        ++lit;
+        EXPECT_EQ(EdgeOf(image, id), QColor::fromRgb(o.colour)) << id;
+    }
+    EXPECT_GT(lit, 0);
+    EXPECT_TRUE(window_.Panel().Control(lightctl::kEffectColour)->isVisible());
+    EXPECT_FALSE(window_.Panel().Control(lightctl::kUserModes)->isVisible());
 }
 
 }  // namespace
