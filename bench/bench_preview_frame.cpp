@@ -1,7 +1,7 @@
 // Cost of the lighting preview on the window, offscreen: one frame (an engine step and the
-// repaint of every key button it changes, in the paint pass of the event loop) in CPU time of the
-// GUI thread, for modes that change every key on every step, and the CPU share of the preview
-// running on its 50 ms timer with the view on and the window shown, over 10 s.
+// repaint of every key button it changes) in CPU time of the GUI thread, for a few modes, and
+// the CPU share of the process while the preview runs on its 50 ms timer with the view on and
+// the window shown, over 10 s.
 #include <stdlib.h>
 #include <time.h>
 

@@ -55,14 +55,6 @@ Rgb FromQColor(const QColor& c) {
     return MakeRgb(c.red(), c.green(), c.blue());
 }
 
-// The button's own setter paints at once; many buttons changed together should share one paint
-// pass of the window instead, so the paint is left to the event loop.
-void SetOutlineLater(CPngButton& b, const QColor& colour, int strength, bool on) {
-    b.setUpdatesEnabled(false);
-    b.SetOutline(colour, strength, on);
-    b.setUpdatesEnabled(true);
-}
-
 QString Qs(std::string_view s) {
     return QString::fromUtf8(s.data(), qsizetype(s.size()));
 }
@@ -407,7 +399,7 @@ void LightingPanel::ResetKeyButtons() {
         const ButtonOutline& o = b->Outline();
         if (!o.on && !b->Selected()) continue;
         b->SetSelected(false, false);
-        SetOutlineLater(*b, QColor::fromRgb(o.colour), o.strength, false);
+        b->SetOutline(QColor::fromRgb(o.colour), o.strength, false);
     }
 }
 
@@ -416,7 +408,7 @@ void LightingPanel::PaintUserColours() {
 }
 
 void LightingPanel::Paint(int id, Rgb colour) {
-    if (CPngButton* b = buttons_(id)) SetOutlineLater(*b, ToQColor(colour), kOutlineStrength, true);
+    if (CPngButton* b = buttons_(id)) b->SetOutline(ToQColor(colour), kOutlineStrength, true);
 }
 
 void LightingPanel::PreviewStep() {
@@ -435,10 +427,10 @@ void LightingPanel::PreviewStep() {
             // A button already showing this outline needs no second paint.
             if (now.on && now.strength == kOutlineStrength && now.colour == (c.rgb() & 0xFFFFFFu))
                 continue;
-            SetOutlineLater(*b, c, kOutlineStrength, true);
+            b->SetOutline(c, kOutlineStrength, true);
         } else if (k.op == KeyOutline::kClear && (now.on || b->Selected())) {
             b->SetSelected(false, false);
-            SetOutlineLater(*b, QColor::fromRgb(now.colour), now.strength, false);
+            b->SetOutline(QColor::fromRgb(now.colour), now.strength, false);
         }
     }
 }
