@@ -29,8 +29,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int writeAll = 0;
     const int language = 0;
     QuietUi ui;
-    StoreContext ctx{work,       apply, s.link,   s.state, writeAll,
-                     s.prompter, paths, language, ui,      texts};
+    static IniLock iniLock;
+    StoreContext ctx{work,  apply,    s.link, s.state, writeAll, s.prompter,
+                     paths, language, ui,     texts,   iniLock};
     const std::filesystem::path file = fuzz::ScratchFolder() / "read.fwc";
     std::error_code ec;
     std::filesystem::remove(file, ec);

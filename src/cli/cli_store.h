@@ -21,8 +21,8 @@ class CliStoreUi final : public StoreUi {
 
 struct CliStore {
     explicit CliStore(CliSession& s)
-        : ctx{work,       apply,   *s.link,         s.state, writeAllProfiles,
-              s.prompter, s.paths, s.languageIndex, ui,      s.texts} {}
+        : ctx{work,    apply,           *s.link, s.state, writeAllProfiles, s.prompter,
+              s.paths, s.languageIndex, ui,      s.texts, s.iniLock} {}
 
     ConfigStore work;
     ConfigStore apply;

@@ -54,6 +54,28 @@ inline constexpr char kTextProfileTip[] = "PROFILE_TIP";
 inline constexpr char kTextDefaultProfileName[] = "DEFAULT_PROFILE_NAME";
 inline constexpr char kTextProfileNew[] = "PROFILE_NEW";
 
+// Profile manager and firmware dialog
+inline constexpr char kTextProfileManagerCaption[] = "PROFILE_MANAGER_CAPTION";
+inline constexpr char kTextProfileListActive[] = "PROFILE_LIST_ACTIVE";
+inline constexpr char kTextProfileListName[] = "PROFILE_LIST_NAME";
+inline constexpr char kTextProfileListFolder[] = "PROFILE_LIST_FOLDER";
+inline constexpr char kTextProfileAdd[] = "PROFILE_ADD";
+inline constexpr char kTextProfileLoad[] = "PROFILE_LOAD";
+inline constexpr char kTextProfileDelete[] = "PROFILE_DELETE";
+inline constexpr char kTextProfileNotHardware[] = "PROFILE_NOT_HARDWARE";
+inline constexpr char kTextProfileNewFailed[] = "PROFILE_NEW_FAILED";
+inline constexpr char kTextFirmwareCaption[] = "FIRMWARE_CAPTION";
+inline constexpr char kTextFirmwareNoUpdater[] = "FIRMWARE_NO_UPDATER";
+inline constexpr char kTextFirmwareOpen[] = "FIRMWARE_OPEN";
+inline constexpr char kTextFirmwareUpdate[] = "FIRMWARE_UPDATE";
+inline constexpr char kTextFirmwareCancelUpdate[] = "FIRMWARE_CANCEL_UPDATE";
+inline constexpr char kTextFirmwareBackup[] = "FIRMWARE_BACKUP";
+inline constexpr char kTextFirmwareNoFile[] = "FIRMWARE_NO_FILE";
+inline constexpr char kTextFirmwareNoBootMode[] = "FIRMWARE_NO_BOOT_MODE";
+inline constexpr char kTextFirmwareNotStarted[] = "FIRMWARE_NOT_STARTED";
+inline constexpr char kTextFirmwareBackupDone[] = "FIRMWARE_BACKUP_DONE";
+inline constexpr char kTextFirmwareBackupFailed[] = "FIRMWARE_BACKUP_FAILED";
+
 // Key tooltips of the keyboard panel
 inline constexpr char kTextKeyPromptSet[] = "KEY_PROMPT_SET";
 inline constexpr char kTextKeyPromptSingle[] = "KEY_PROMPT_SINGLE";

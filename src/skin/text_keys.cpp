@@ -54,6 +54,27 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextProfileTip,
     kTextDefaultProfileName,
     kTextProfileNew,
+    // Profile manager and firmware dialog
+    kTextProfileManagerCaption,
+    kTextProfileListActive,
+    kTextProfileListName,
+    kTextProfileListFolder,
+    kTextProfileAdd,
+    kTextProfileLoad,
+    kTextProfileDelete,
+    kTextProfileNotHardware,
+    kTextProfileNewFailed,
+    kTextFirmwareCaption,
+    kTextFirmwareNoUpdater,
+    kTextFirmwareOpen,
+    kTextFirmwareUpdate,
+    kTextFirmwareCancelUpdate,
+    kTextFirmwareBackup,
+    kTextFirmwareNoFile,
+    kTextFirmwareNoBootMode,
+    kTextFirmwareNotStarted,
+    kTextFirmwareBackupDone,
+    kTextFirmwareBackupFailed,
     // Key tooltips of the keyboard panel
     kTextKeyPromptSet,
     kTextKeyPromptSingle,
@@ -113,6 +134,7 @@ constexpr FormatTextKey kFormatTextKeys[] = {
     {kTextMacroErrMax, "%d"sv},
     {kTextMacroActionErrDelayMax, "%d"sv},
     {kTextProfileFormatError, "%s"sv},
+    {kTextProfileNewFailed, "%s"sv},
 };
 
 }  // namespace

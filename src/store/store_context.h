@@ -36,6 +36,7 @@ struct StoreContext {
     const int& languageIndex;
     StoreUi& ui;
     const LanguageCache& texts;  // the language files of paths
+    IniLock& iniLock;            // every writer of the user's ini files
 };
 
 }  // namespace vorlin

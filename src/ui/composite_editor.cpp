@@ -55,7 +55,7 @@ bool IsEditablePage(uint16_t type) {
 }  // namespace
 
 std::string CompositeEditor::Text(std::string_view key) const {
-    return LookupText(ctx_.paths, key, ctx_.languageIndex);
+    return LookupText(ctx_.texts, key, ctx_.languageIndex);
 }
 
 bool CompositeEditor::Open(KeyIndex entry, int controlId, bool macroOnly, int profile) {
@@ -84,7 +84,7 @@ bool CompositeEditor::Open(KeyIndex entry, int controlId, bool macroOnly, int pr
     selectedMacro_ = -1;
     for (MacroRecord& r : macros_) r.newFlag = 0;
 
-    recordDelays_ = ReadRecordDelaySetting(ctx_.paths, ctx_.languageIndex);
+    recordDelays_ = ReadRecordDelaySetting(ctx_.paths, ctx_.texts, ctx_.languageIndex);
 
     storedType_ = stored.type;
     page_ = macroOnly ? uint16_t{kActionMacro} : stored.type;
@@ -189,7 +189,7 @@ void CompositeEditor::FollowCapturedKey() {
     }
     choice_ = KeyChoice::Keyboard;
     keyEditText_ =
-        capturedKey_ == 0 ? std::string() : KeyName(ctx_.paths, ctx_.languageIndex, capturedKey_);
+        capturedKey_ == 0 ? std::string() : KeyName(ctx_.texts, ctx_.languageIndex, capturedKey_);
 }
 
 void CompositeEditor::Clear() {
@@ -230,7 +230,7 @@ KeyVerdict CompositeEditor::OnKey(const KeyInput& input) {
 
 void CompositeEditor::Capture(KeyCode code) {
     capturedKey_ = code;
-    keyEditText_ = KeyName(ctx_.paths, ctx_.languageIndex, code);
+    keyEditText_ = KeyName(ctx_.texts, ctx_.languageIndex, code);
     page_ = kActionKey;
     dirty_ = true;
 }
@@ -457,7 +457,8 @@ const char* CompositeEditor::recordCaptionKey() const {
 
 void CompositeEditor::ToggleRecordDelays() {
     recordDelays_ = recordDelays_ == 1 ? 0 : 1;
-    WriteRecordDelaySetting(ctx_.paths, ctx_.languageIndex, recordDelays_);
+    WriteRecordDelaySetting(ctx_.paths, ctx_.iniLock, ctx_.texts, ctx_.languageIndex,
+                            recordDelays_);
 }
 
 // ---- closing ----
@@ -547,22 +548,22 @@ void CompositeEditor::CloseIfOpen() {
 
 // ---- choice lists ----
 
-std::vector<std::string> MouseChoiceNames(const AppPaths& paths, int languageIndex) {
+std::vector<std::string> MouseChoiceNames(const LanguageCache& texts, int languageIndex) {
     std::vector<std::string> names;
-    for (const MouseEntry& m : MouseList()) names.push_back(KeyName(paths, languageIndex, m.code));
+    for (const MouseEntry& m : MouseList()) names.push_back(KeyName(texts, languageIndex, m.code));
     return names;
 }
 
-std::vector<std::string> MediaChoiceNames(const AppPaths& paths, int languageIndex) {
+std::vector<std::string> MediaChoiceNames(const LanguageCache& texts, int languageIndex) {
     std::vector<std::string> names;
-    for (const MediaEntry& m : MediaList()) names.push_back(KeyName(paths, languageIndex, m.code));
+    for (const MediaEntry& m : MediaList()) names.push_back(KeyName(texts, languageIndex, m.code));
     return names;
 }
 
-std::vector<std::string> FunctionChoiceNames(const AppPaths& paths, int languageIndex) {
+std::vector<std::string> FunctionChoiceNames(const LanguageCache& texts, int languageIndex) {
     std::vector<std::string> names;
     for (int f = 0; f < kFunctionCount; ++f) {
-        names.push_back(LookupText(paths, FunctionNameKey(f), languageIndex));
+        names.push_back(LookupText(texts, FunctionNameKey(f), languageIndex));
     }
     return names;
 }

@@ -164,8 +164,8 @@ class CompositeEditor {
 };
 
 // The texts of the choice lists, first entry first.
-std::vector<std::string> MouseChoiceNames(const AppPaths& paths, int languageIndex);
-std::vector<std::string> MediaChoiceNames(const AppPaths& paths, int languageIndex);
-std::vector<std::string> FunctionChoiceNames(const AppPaths& paths, int languageIndex);
+std::vector<std::string> MouseChoiceNames(const LanguageCache& texts, int languageIndex);
+std::vector<std::string> MediaChoiceNames(const LanguageCache& texts, int languageIndex);
+std::vector<std::string> FunctionChoiceNames(const LanguageCache& texts, int languageIndex);
 
 }  // namespace vorlin

@@ -44,7 +44,7 @@ KeyCode ListKeyCode(int position) {
 }
 
 std::string Text(const StoreContext& ctx, std::string_view key) {
-    return LookupText(ctx.paths, key, ctx.languageIndex);
+    return LookupText(ctx.texts, key, ctx.languageIndex);
 }
 
 std::string MacroName(const ConfigStore& work, uint32_t value) {
@@ -69,11 +69,10 @@ KeyTip KeyTooltip(const StoreContext& ctx, std::string_view name, const KeyActio
     if (action.type == kActionDefault) return tip;
     tip.assigned = true;
     tip.tooltip += Text(ctx, kTextKeyPromptSet);
-    const auto& paths = ctx.paths;
     switch (action.type) {
         case kActionKey:
             tip.tooltip += Text(ctx, kTextKeyPromptSingle) +
-                           KeyName(paths, ctx.languageIndex, action.value & 0xFFFF) + ")";
+                           KeyName(ctx.texts, ctx.languageIndex, action.value & 0xFFFF) + ")";
             break;
         case kActionMacro:
             tip.tooltip += Text(ctx, kTextKeyPromptMacro) + MacroName(ctx.work, action.value) + ")";
@@ -82,7 +81,7 @@ KeyTip KeyTooltip(const StoreContext& ctx, std::string_view name, const KeyActio
             // A value past the list (a hand-edited file) names nothing rather than reading past it.
             std::string media;
             if (action.value < static_cast<uint32_t>(kMediaCount)) {
-                media = KeyName(paths, ctx.languageIndex, MediaList()[action.value].code);
+                media = KeyName(ctx.texts, ctx.languageIndex, MediaList()[action.value].code);
             }
             tip.tooltip += Text(ctx, kTextKeyPromptMedia) + media + ")";
             break;
@@ -109,8 +108,8 @@ int ReadFlipSetting(const AppPaths& paths) {
     return value;
 }
 
-bool WriteFlipSetting(const AppPaths& paths, int value) {
-    return SettingsWriteString(paths, kSettingsSection, kFlipKey, value == 1 ? "1" : "0");
+bool WriteFlipSetting(const AppPaths& paths, IniLock& lock, int value) {
+    return SettingsWriteString(paths, lock, kSettingsSection, kFlipKey, value == 1 ? "1" : "0");
 }
 
 FlipView ApplyFlip(const AppPaths& paths) {
@@ -125,8 +124,8 @@ FlipView ApplyFlip(const AppPaths& paths) {
     return view;
 }
 
-FlipView ClickFlipButton(const AppPaths& paths) {
-    WriteFlipSetting(paths, ReadFlipSetting(paths) == 0 ? 1 : 0);
+FlipView ClickFlipButton(const AppPaths& paths, IniLock& lock) {
+    WriteFlipSetting(paths, lock, ReadFlipSetting(paths) == 0 ? 1 : 0);
     return ApplyFlip(paths);
 }
 
@@ -232,7 +231,7 @@ std::vector<KeyButtonView> KeyPanel::Buttons(int profile, bool withLooks) const 
     }
     for (int p = 0; p < kKeyButtonListSize; ++p) {
         const KeyCode code = ListKeyCode(p);
-        add(KeyButtonList()[p], KeyIndexOf(code), p, KeyName(ctx_.paths, ctx_.languageIndex, code));
+        add(KeyButtonList()[p], KeyIndexOf(code), p, KeyName(ctx_.texts, ctx_.languageIndex, code));
     }
     return views;
 }
@@ -255,7 +254,7 @@ std::vector<KeyButtonView> KeyPanel::ResetKeyButton(KeyIndex entry) const {
         const KeyCode code = ListKeyCode(p);
         if (KeyIndexOf(code) == entry) {
             views.push_back(
-                {KeyButtonList()[p], entry, false, KeyName(ctx_.paths, ctx_.languageIndex, code)});
+                {KeyButtonList()[p], entry, false, KeyName(ctx_.texts, ctx_.languageIndex, code)});
         }
     }
     return views;

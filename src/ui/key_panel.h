@@ -101,11 +101,11 @@ std::string GKeyName(int n);
 // "Flip" in section "PROFILES": the number it holds (0 when missing or not a number).
 int ReadFlipSetting(const AppPaths& paths);
 // Written as "%d"; any value but 0 and 1 is written as 0.
-bool WriteFlipSetting(const AppPaths& paths, int value);
+bool WriteFlipSetting(const AppPaths& paths, IniLock& lock, int value);
 // What the setting enables and disables. Only 1 swaps the keys; any other value counts as 0.
 FlipView ApplyFlip(const AppPaths& paths);
 // A click on 1130 or 1131: stores the inverse (1 when it was 0, otherwise 0), then ApplyFlip.
-FlipView ClickFlipButton(const AppPaths& paths);
+FlipView ClickFlipButton(const AppPaths& paths, IniLock& lock);
 
 struct ArrowPlacement {
     int arrowId;

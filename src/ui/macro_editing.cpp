@@ -168,16 +168,16 @@ TypedDelay ParseTypedDelay(std::string_view text) {
     return {true, clamped - clamped % 10, tooLong};
 }
 
-ActionRowTexts RowTexts(const AppPaths& paths, int languageIndex, const ActionRow& row) {
-    return {KeyName(paths, languageIndex, row.action.keyCode), ActionStateText(row.action.release),
+ActionRowTexts RowTexts(const LanguageCache& texts, int languageIndex, const ActionRow& row) {
+    return {KeyName(texts, languageIndex, row.action.keyCode), ActionStateText(row.action.release),
             std::to_string(row.action.delayMs)};
 }
 
-std::vector<std::string> KeyCellChoices(const AppPaths& paths, int languageIndex) {
+std::vector<std::string> KeyCellChoices(const LanguageCache& texts, int languageIndex) {
     std::vector<std::string> names;
     names.reserve(kKeySelectionCount);
     for (uint16_t id = 0; id < kKeySelectionCount; ++id) {
-        names.push_back(KeyNameOfDisplayId(paths, languageIndex, id));
+        names.push_back(KeyNameOfDisplayId(texts, languageIndex, id));
     }
     return names;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/app_paths.h"
+#include "skin/language.h"
 #include "store/macro_record.h"
 
 namespace vorlin {
@@ -89,9 +90,9 @@ struct ActionRowTexts {
     std::string state;
     std::string delay;
 };
-ActionRowTexts RowTexts(const AppPaths& paths, int languageIndex, const ActionRow& row);
+ActionRowTexts RowTexts(const LanguageCache& texts, int languageIndex, const ActionRow& row);
 
 // The names the key cell offers: the 111 keys of the selection lists, in displayId order.
-std::vector<std::string> KeyCellChoices(const AppPaths& paths, int languageIndex);
+std::vector<std::string> KeyCellChoices(const LanguageCache& texts, int languageIndex);
 
 }  // namespace vorlin

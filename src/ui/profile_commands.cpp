@@ -117,7 +117,7 @@ std::optional<int> ProfileCommands::MarkActiveProfileButton() {
 ProfileMenu ProfileCommands::RebuildProfileMenu() {
     ProfileMenu menu;
     menu.items.push_back({commandctl::kFirstProfileMenuItem,
-                          LookupText(ctx_.paths, kTextDefaultProfileName, ctx_.languageIndex)});
+                          LookupText(ctx_.texts, kTextDefaultProfileName, ctx_.languageIndex)});
     menu.items.push_back({});
     for (int p = 0; p < 3; ++p) {
         menu.items.push_back({commandctl::kFirstProfileMenuItem + 1 + p,
@@ -129,7 +129,7 @@ ProfileMenu ProfileCommands::RebuildProfileMenu() {
     checked.checked = true;
     menu.managerCaption = checked.text;
     menu.managerTooltip =
-        LookupText(ctx_.paths, kTextProfileTip, ctx_.languageIndex) + menu.managerCaption;
+        LookupText(ctx_.texts, kTextProfileTip, ctx_.languageIndex) + menu.managerCaption;
     return menu;
 }
 

@@ -60,7 +60,9 @@ TEST_P(Concurrency, CommandsRunWhileTheMonitorWatchesAndTheKeyboardComesAndGoes)
     RecordingUi ui;
     const int language = 0;
     const LanguageCache texts(paths);
-    StoreContext ctx{work, apply, link, state, writeAll, prompter, paths, language, ui, texts};
+    IniLock iniLock;
+    StoreContext ctx{work,  apply,    link, state, writeAll, prompter,
+                     paths, language, ui,   texts, iniLock};
 
     // The keyboard acts on its own while commands run.
     std::atomic<bool> stop{false};

@@ -92,8 +92,9 @@ struct SimStore {
     AppPaths paths;
     int languageIndex = 0;
     LanguageCache texts{paths};
-    StoreContext ctx{work,     apply, link,          connection, writeAllProfiles,
-                     prompter, paths, languageIndex, ui,         texts};
+    IniLock iniLock;
+    StoreContext ctx{work,  apply,         link, connection, writeAllProfiles, prompter,
+                     paths, languageIndex, ui,   texts,      iniLock};
 };
 
 }  // namespace vorlin::test

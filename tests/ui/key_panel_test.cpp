@@ -122,7 +122,7 @@ TEST_F(KeyPanelTest, TooltipsSayWhatAKeyIsAssignedTo) {
     s.work.macros.push_back(test::MakeMacro(7, u"Boss fight", {}));
     const std::string name = "A";
     const std::string set = name + T(kTextKeyPromptSet);
-    const std::string mute = KeyName(s.paths, 0, MediaList()[MediaIndexOfMute()].code);
+    const std::string mute = KeyName(s.texts, 0, MediaList()[MediaIndexOfMute()].code);
     ASSERT_FALSE(mute.empty());
     struct Case {
         KeyAction action;
@@ -135,7 +135,7 @@ TEST_F(KeyPanelTest, TooltipsSayWhatAKeyIsAssignedTo) {
         {{kActionLaunch, 0, 0}, true, set},
         {{kActionKey, 0, 0x30},
          true,
-         set + T(kTextKeyPromptSingle) + KeyName(s.paths, 0, 0x30) + ")"},
+         set + T(kTextKeyPromptSingle) + KeyName(s.texts, 0, 0x30) + ")"},
         {{kActionMacro, 1, 7}, true, set + T(kTextKeyPromptMacro) + "Boss fight)"},
         {{kActionMacro, 1, 8}, true, set + T(kTextKeyPromptMacro) + ")"},  // no such macro
         {{kActionMedia, 0, static_cast<uint32_t>(MediaIndexOfMute())},
@@ -159,19 +159,19 @@ TEST_F(KeyPanelTest, TooltipsSayWhatAKeyIsAssignedTo) {
     Entry(0, 258).value = 7;
     const std::vector<KeyButtonView> tips = panel.RefreshKeyTooltips(0);
     ASSERT_EQ(tips.size(), 113u);
-    EXPECT_EQ(View(tips, kA).tooltip, KeyName(s.paths, 0, 0x1E) + T(kTextKeyPromptSet) +
+    EXPECT_EQ(View(tips, kA).tooltip, KeyName(s.texts, 0, 0x1E) + T(kTextKeyPromptSet) +
                                           T(kTextKeyPromptMedia) + mute + ")");
     EXPECT_EQ(View(tips, 1002).tooltip,
               "G3" + T(kTextKeyPromptSet) + T(kTextKeyPromptMacro) + "Boss fight)");
     EXPECT_TRUE(View(tips, 1002).assigned);
-    EXPECT_EQ(View(tips, kF).tooltip, KeyName(s.paths, 0, 0x21));
+    EXPECT_EQ(View(tips, kF).tooltip, KeyName(s.texts, 0, 0x21));
     EXPECT_FALSE(View(tips, kF).assigned);
 
     const std::vector<KeyButtonView> reset = panel.ResetKeyButton(kAEntry);
     ASSERT_EQ(reset.size(), 1u);
     EXPECT_EQ(reset[0].controlId, kA);
     EXPECT_FALSE(reset[0].assigned);
-    EXPECT_EQ(reset[0].tooltip, KeyName(s.paths, 0, 0x1E));
+    EXPECT_EQ(reset[0].tooltip, KeyName(s.texts, 0, 0x1E));
 }
 
 TEST_F(KeyPanelTest, ResettingAProfileLeavesOffPanelKeysAndOtherProfiles) {
@@ -194,7 +194,7 @@ TEST_F(KeyPanelTest, ResettingAProfileLeavesOffPanelKeysAndOtherProfiles) {
     EXPECT_EQ(s.ui.changedOn, changedBefore + 1);
     EXPECT_TRUE(std::none_of(views.begin(), views.end(),
                              [](const KeyButtonView& v) { return v.assigned; }));
-    EXPECT_EQ(View(views, kA).tooltip, KeyName(s.paths, 0, 0x1E));
+    EXPECT_EQ(View(views, kA).tooltip, KeyName(s.texts, 0, 0x1E));
 }
 
 TEST_F(KeyPanelTest, LedMessageMarksTheGKeys) {
@@ -218,7 +218,7 @@ TEST_F(KeyPanelTest, FlipSwapsTheFunctionKeys) {
         ADD_FAILURE() << id;
         return false;
     };
-    ASSERT_TRUE(SettingsWriteString(s.paths, "PROFILES", "Flip", "1"));
+    ASSERT_TRUE(SettingsWriteString(s.paths, s.iniLock, "PROFILES", "Flip", "1"));
     FlipView flip = ApplyFlip(s.paths);
     EXPECT_EQ(flip.indicatorCopy, 1);
     for (int id = kF1; id <= kF4; ++id) EXPECT_FALSE(enabled(flip, id)) << id;
@@ -228,7 +228,7 @@ TEST_F(KeyPanelTest, FlipSwapsTheFunctionKeys) {
     EXPECT_FALSE(View(view.keys, kF4).enabled);
     EXPECT_TRUE(View(view.keys, kF5).enabled);
 
-    flip = ClickFlipButton(s.paths);
+    flip = ClickFlipButton(s.paths, s.iniLock);
     EXPECT_EQ(SettingsReadString(s.paths, "PROFILES", "Flip", ""), "0");
     EXPECT_EQ(flip.indicatorCopy, 0);
     EXPECT_TRUE(enabled(flip, kF1));
@@ -236,11 +236,11 @@ TEST_F(KeyPanelTest, FlipSwapsTheFunctionKeys) {
     EXPECT_TRUE(View(panel.RefreshKeyButtons(0).keys, kF1).enabled);
 
     // Anything but 0 inverts to 0 and counts as 0 meanwhile.
-    ASSERT_TRUE(SettingsWriteString(s.paths, "PROFILES", "Flip", "7"));
+    ASSERT_TRUE(SettingsWriteString(s.paths, s.iniLock, "PROFILES", "Flip", "7"));
     EXPECT_EQ(ApplyFlip(s.paths).flip, 0);
-    ClickFlipButton(s.paths);
+    ClickFlipButton(s.paths, s.iniLock);
     EXPECT_EQ(ReadFlipSetting(s.paths), 0);
-    EXPECT_TRUE(WriteFlipSetting(s.paths, 3));
+    EXPECT_TRUE(WriteFlipSetting(s.paths, s.iniLock, 3));
     EXPECT_EQ(SettingsReadString(s.paths, "PROFILES", "Flip", ""), "0");
 }
 
@@ -263,7 +263,7 @@ TEST_F(KeyPanelTest, FlipArrowsFollowTheSetting) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.button << " " << c.over << " " << c.flip);
-        WriteFlipSetting(s.paths, c.flip);
+        WriteFlipSetting(s.paths, s.iniLock, c.flip);
         const auto placed = FlipArrowPlacement(c.button, c.over, s.paths);
         ASSERT_EQ(placed.has_value(), c.arrow != 0);
         if (!placed) continue;

@@ -19,11 +19,12 @@ constexpr KeyIndex kAEntry = 0x1E;
 const KeyAction kToB{kActionKey, 0, 0x30};
 
 // Runs `during` inside its first question, as a nested command would.
-class NestingPrompter : public test::ScriptedPrompter {
+class NestingPrompter final : public Prompter {
   public:
     std::function<void()> during;
+    test::ScriptedPrompter inner;
     bool Ask(const std::string& key, PromptButtons buttons, const std::string& argument) override {
-        const bool result = ScriptedPrompter::Ask(key, buttons, argument);
+        const bool result = inner.Ask(key, buttons, argument);
         if (auto run = std::exchange(during, nullptr)) run();
         return result;
     }
@@ -107,9 +108,9 @@ TEST_F(ProfileCommandsTest, ResetToDefaultAsksFirst) {
     s.prompter.answer = false;
     s.keyboard->RecordRequests(true);
     EXPECT_FALSE(commands.ResetToDefault().confirmed);
-    ASSERT_EQ(s.prompter.asked.size(), 1u);
-    EXPECT_EQ(s.prompter.asked[0].key, kTextMainPromptDefault);
-    EXPECT_EQ(s.prompter.asked[0].buttons, PromptButtons::YesNoDefaultNo);
+    ASSERT_EQ(s.prompter.Questions().size(), 1u);
+    EXPECT_EQ(s.prompter.Questions()[0].key, kTextMainPromptDefault);
+    EXPECT_EQ(s.prompter.Questions()[0].buttons, PromptButtons::YesNoDefaultNo);
     EXPECT_EQ(Entry(0, kAEntry).type, kActionKey);
     EXPECT_EQ(window.lightingDefaults, 0);
     EXPECT_TRUE(RecordedCommands().empty());
@@ -131,7 +132,7 @@ TEST_F(ProfileCommandsTest, SwitchAnsweredYesAppliesToTheOldProfileFirst) {
     const SwitchOutcome out = commands.SwitchProfile(1, {});
     EXPECT_EQ(out.result, 1);
     EXPECT_EQ(s.prompter.Keys(), std::vector<std::string>{kTextProfileSelectPrompt});
-    EXPECT_EQ(s.prompter.asked[0].buttons, PromptButtons::YesNoDefaultNo);
+    EXPECT_EQ(s.prompter.Questions()[0].buttons, PromptButtons::YesNoDefaultNo);
 
     const std::vector<int> sent = RecordedCommands();
     const auto keyMap = std::find(sent.begin(), sent.end(), CMD_WRITE_KEYMAP);
@@ -168,7 +169,7 @@ TEST_F(ProfileCommandsTest, SwitchWithoutChangesAsksNothing) {
     s.keyboard->RecordRequests(true);
     const SwitchOutcome out = commands.SwitchProfile(2, {.managerOpen = true});
     EXPECT_EQ(out.result, 1);
-    EXPECT_TRUE(s.prompter.asked.empty());
+    EXPECT_TRUE(s.prompter.Questions().empty());
     EXPECT_EQ(out.managerActiveRow, 2);
     EXPECT_EQ(KeyboardActiveProfile(), 2);
     EXPECT_TRUE(s.KeyMapsWritten().empty());
@@ -186,7 +187,7 @@ TEST_F(ProfileCommandsTest, SwitchIsRefusedWhileTheEditorIsOpen) {
     EXPECT_EQ(out.result, 0);
     EXPECT_FALSE(out.refreshed);
     EXPECT_EQ(s.prompter.Keys(), std::vector<std::string>{kTextProfileSelectPrompt2});
-    EXPECT_EQ(s.prompter.asked[0].buttons, PromptButtons::Ok);
+    EXPECT_EQ(s.prompter.Questions()[0].buttons, PromptButtons::Ok);
     EXPECT_FALSE(Has(RecordedCommands(), CMD_WRITE_STATE));
     EXPECT_EQ(KeyboardActiveProfile(), 0);
     EXPECT_EQ(Entry(0, kAEntry).type, kActionKey);
@@ -195,15 +196,15 @@ TEST_F(ProfileCommandsTest, SwitchIsRefusedWhileTheEditorIsOpen) {
 
 TEST_F(ProfileCommandsTest, NestedSwitchSkipsTheQuestion) {
     NestingPrompter nesting;
-    StoreContext ctx{s.work,  s.apply, s.link,          s.connection, s.writeAllProfiles,
-                     nesting, s.paths, s.languageIndex, s.ui};
+    StoreContext ctx{s.work,  s.apply,         s.link, s.connection, s.writeAllProfiles, nesting,
+                     s.paths, s.languageIndex, s.ui,   s.texts,      s.iniLock};
     KeyPanel nestedPanel(ctx);
     ProfileCommands nested(ctx, nestedPanel, window, changed);
     Edit(0);
-    nesting.answer = false;
+    nesting.inner.answer = false;
     nesting.during = [&] { EXPECT_EQ(nested.SwitchProfile(2, {}).result, 1); };
     EXPECT_EQ(nested.SwitchProfile(1, {}).result, 1);
-    EXPECT_EQ(nesting.Keys(), std::vector<std::string>{kTextProfileSelectPrompt});
+    EXPECT_EQ(nesting.inner.Keys(), std::vector<std::string>{kTextProfileSelectPrompt});
     EXPECT_EQ(KeyboardActiveProfile(), 1);  // the outer switch ends last
     EXPECT_FALSE(nested.switchGuard());
 }
@@ -223,7 +224,7 @@ TEST_F(ProfileCommandsTest, ActiveProfileButtonChangesOnlyTheLighting) {
     EXPECT_FALSE(out.switched);
     EXPECT_EQ(out.pressedButton, -1);
     EXPECT_EQ(window.lightingShown, std::vector<int>{0});
-    EXPECT_TRUE(s.prompter.asked.empty());
+    EXPECT_TRUE(s.prompter.Questions().empty());
     EXPECT_TRUE(RecordedCommands().empty());
     EXPECT_TRUE(commands.Changed());
 }
@@ -272,13 +273,13 @@ TEST_F(ProfileCommandsTest, ExportSavesAndSaysWhenItCannot) {
     const fs::path file = s.dir / "out.fwc";
     test::WriteFile(file, {1, 2, 3});  // the dialog asked before overwriting
     EXPECT_EQ(commands.Export(file), 1);
-    EXPECT_TRUE(s.prompter.asked.empty());
+    EXPECT_TRUE(s.prompter.Questions().empty());
     EXPECT_EQ(FileFault(file), ImageFileFault::None);
 
     const fs::path nowhere = s.dir / "missing" / "out.fwc";
     EXPECT_EQ(commands.Export(nowhere), 0);
     ASSERT_EQ(s.prompter.Keys(), std::vector<std::string>{kTextMainPromptExportFailed});
-    EXPECT_EQ(s.prompter.asked[0].argument, nowhere.string());
+    EXPECT_EQ(s.prompter.Questions()[0].argument, nowhere.string());
     EXPECT_NE(T(kTextMainPromptExportFailed), "#Error");
 }
 
@@ -292,7 +293,7 @@ TEST_F(ProfileCommandsTest, ImportWritesAllThreeProfiles) {
     s.keyboard->RecordRequests(true);
     const ImportOutcome out = commands.Import(file);
     EXPECT_EQ(out.result, 1);
-    EXPECT_TRUE(s.prompter.asked.empty());
+    EXPECT_TRUE(s.prompter.Questions().empty());
     std::vector<int> written = s.KeyMapsWritten();
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, (std::vector<int>{0, 1, 2}));
@@ -323,7 +324,7 @@ TEST_F(ProfileCommandsTest, ImportRefusesFaultyFiles) {
     s.keyboard->RecordRequests(true);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path.string());
-        s.prompter.asked.clear();
+        s.prompter.Clear();
         EXPECT_EQ(commands.Import(c.path).result, 0);
         EXPECT_EQ(s.prompter.Keys(), c.asked);
     }

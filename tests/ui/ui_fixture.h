@@ -58,7 +58,7 @@ class UiTest : public ::testing::Test {
         ASSERT_EQ(ReloadFromKeyboard(s.ctx), 1);
     }
 
-    std::string T(const char* key) const { return LookupText(s.paths, key, 0); }
+    std::string T(const char* key) const { return LookupText(s.texts, key, 0); }
     KeyAction& Entry(int table, int entry) { return s.work.image->tables[table][entry]; }
     int KeyboardActiveProfile() {
         int p = -1;

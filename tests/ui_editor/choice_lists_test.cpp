@@ -15,24 +15,24 @@ namespace {
 using ChoiceListsTest = test::EditorFixture;
 
 TEST_F(ChoiceListsTest, ListsInTheirOrder) {
-    const std::vector<std::string> keys = KeyCellChoices(sim.paths, 0);
+    const std::vector<std::string> keys = KeyCellChoices(sim.texts, 0);
     ASSERT_EQ(keys.size(), 111u);
     EXPECT_EQ(keys[0], "A");
     EXPECT_EQ(keys[25], "Z");
     EXPECT_EQ(keys[110], "Wheel Down");
     for (const std::string& k : keys) EXPECT_FALSE(k.empty() || k == "#Error") << k;
 
-    const auto mice = MouseChoiceNames(sim.paths, 0);
+    const auto mice = MouseChoiceNames(sim.texts, 0);
     ASSERT_EQ(mice.size(), 5u);
     EXPECT_EQ(mice[0], "Left Button");
     EXPECT_EQ(mice[4], "Wheel Down");
-    EXPECT_EQ(MediaChoiceNames(sim.paths, 0).size(), 18u);
-    const auto functions = FunctionChoiceNames(sim.paths, 0);
+    EXPECT_EQ(MediaChoiceNames(sim.texts, 0).size(), 18u);
+    const auto functions = FunctionChoiceNames(sim.texts, 0);
     ASSERT_EQ(functions.size(), 11u);
     for (const std::string& f : functions) EXPECT_NE(f, "#Error");
 
     const ActionRow row{{120, 0x1E, 1}, true};
-    const ActionRowTexts texts = RowTexts(sim.paths, 0, row);
+    const ActionRowTexts texts = RowTexts(sim.texts, 0, row);
     EXPECT_EQ(texts.key, "A");
     EXPECT_EQ(texts.state, "  \u2191");
     EXPECT_EQ(texts.delay, "120");

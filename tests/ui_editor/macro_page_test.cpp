@@ -46,10 +46,10 @@ TEST_F(MacroPageTest, TheHundredAndFirstMacroIsRefused) {
     OpenMacroPage(editor);
     editor.AddMacro();
     EXPECT_EQ(editor.macros().size(), 100u);
-    ASSERT_EQ(sim.prompter.asked.size(), 1u);
-    EXPECT_EQ(sim.prompter.asked[0].key, kTextMacroErrMax);
-    EXPECT_EQ(sim.prompter.asked[0].argument, "100");
-    EXPECT_EQ(sim.prompter.asked[0].buttons, PromptButtons::Ok);
+    ASSERT_EQ(sim.prompter.Questions().size(), 1u);
+    EXPECT_EQ(sim.prompter.Questions()[0].key, kTextMacroErrMax);
+    EXPECT_EQ(sim.prompter.Questions()[0].argument, "100");
+    EXPECT_EQ(sim.prompter.Questions()[0].buttons, PromptButtons::Ok);
 }
 
 struct AddCase {
@@ -93,7 +93,7 @@ TEST_F(MacroPageTest, NameCounterGoesOnAndRestartsOnAnEmptyList) {
     EXPECT_EQ(NamesOf(editor), (std::vector<std::u16string>{u"Macro 1", u"Macro 2"}));
     editor.DeleteMacro();
     editor.DeleteMacro();
-    EXPECT_TRUE(sim.prompter.asked.empty()) << "new macros go without a question";
+    EXPECT_TRUE(sim.prompter.Questions().empty()) << "new macros go without a question";
     EXPECT_EQ(editor.selectedMacro(), -1);
     editor.AddMacro();
     EXPECT_EQ(NamesOf(editor), std::vector<std::u16string>{u"Macro 1"});
@@ -320,12 +320,12 @@ TEST_F(MacroPageTest, RecordDelaysSettingIsStoredPerLanguage) {
     OpenMacroPage(editor);
     ASSERT_EQ(editor.recordDelays(), 0);
     editor.ToggleRecordDelays();
-    EXPECT_EQ(ReadRecordDelaySetting(sim.paths, 0), 1);
+    EXPECT_EQ(ReadRecordDelaySetting(sim.paths, sim.texts, 0), 1);
     editor.Cancel();
     OpenMacroPage(editor);
     EXPECT_EQ(editor.recordDelays(), 1) << "read back at the next opening";
     editor.ToggleRecordDelays();
-    EXPECT_EQ(ReadRecordDelaySetting(sim.paths, 0), 0);
+    EXPECT_EQ(ReadRecordDelaySetting(sim.paths, sim.texts, 0), 0);
 }
 
 TEST_F(MacroPageTest, RecordingNeedsAMacroAndStopsOnLeavingThePage) {
@@ -359,7 +359,7 @@ TEST_F(MacroPageTest, EditingCells) {
         {"40001", 40000}, {"99999999999999", 40000}, {"x", 40000}};
     for (auto [typed, value] : delays) {
         SCOPED_TRACE(typed);
-        sim.prompter.asked.clear();
+        sim.prompter.Clear();
         editor.SetActionDelay(0, typed);
         EXPECT_EQ(editor.actions().rows()[0].action.delayMs, value);
         const bool tooLong = std::string(typed).size() >= 5 && std::string(typed) != "40000";
@@ -367,11 +367,11 @@ TEST_F(MacroPageTest, EditingCells) {
                                            ? std::vector<std::string>{kTextMacroActionErrDelayMax}
                                            : std::vector<std::string>{});
         if (tooLong) {
-            EXPECT_EQ(sim.prompter.asked[0].argument, "40000");
+            EXPECT_EQ(sim.prompter.Questions()[0].argument, "40000");
         }
     }
 
-    sim.prompter.asked.clear();
+    sim.prompter.Clear();
     EXPECT_EQ(editor.BeginCellEdit(0, 3), CellEditor::None);
     EXPECT_EQ(sim.prompter.Keys(), std::vector<std::string>{kTextMacroActionErrModify});
     editor.SelectAction(1);
@@ -387,14 +387,14 @@ TEST_F(MacroPageTest, ClearAsksFirst) {
     editor.ClearActions();
     EXPECT_EQ(editor.actions().size(), 2);
     EXPECT_EQ(sim.prompter.Keys(), std::vector<std::string>{kTextMacroActionClearConfirm});
-    EXPECT_EQ(sim.prompter.asked[0].buttons, PromptButtons::YesNoDefaultNo);
+    EXPECT_EQ(sim.prompter.Questions()[0].buttons, PromptButtons::YesNoDefaultNo);
     sim.prompter.answer = true;
     editor.ClearActions();
     EXPECT_EQ(editor.actions().size(), 0);
     editor.SelectMacro(1);
-    sim.prompter.asked.clear();
+    sim.prompter.Clear();
     editor.ClearActions();
-    EXPECT_TRUE(sim.prompter.asked.empty()) << "nothing to clear";
+    EXPECT_TRUE(sim.prompter.Questions().empty()) << "nothing to clear";
 }
 
 TEST_F(MacroPageTest, RepeatCountIsKeptInRange) {

@@ -88,9 +88,9 @@ CVorlinDlg::CVorlinDlg(AppCore& core, GuiBridge& bridge, Prompter& prompter,
       options_(options),
       sink_(bridge, *this),
       storeUi_(std::make_unique<WindowStoreUi>(*this)) {
-    store_ = std::make_unique<StoreContext>(
-        StoreContext{core_.work, core_.apply, *core_.link, core_.state, core_.writeAllProfiles,
-                     prompter_, core_.paths, core_.languageIndex, *storeUi_, core_.texts});
+    store_ = std::make_unique<StoreContext>(StoreContext{
+        core_.work, core_.apply, *core_.link, core_.state, core_.writeAllProfiles, prompter_,
+        core_.paths, core_.languageIndex, *storeUi_, core_.texts, core_.iniLock});
     setObjectName("MAIN");
     setAccessibleName("MAIN");
 }

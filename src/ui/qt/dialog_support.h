@@ -1,0 +1,51 @@
+// What the two maintenance dialogs share: the file chooser they ask (a seam for tests), the
+// store side that carries a worker's calls to the window's thread, and their look.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <filesystem>
+#include <functional>
+#include <optional>
+
+#include "store/store_context.h"
+
+class QLabel;
+class QWidget;
+
+namespace vorlin {
+
+struct FileRequest {
+    enum class Kind { Open, Save } kind = Kind::Open;
+    QString title;
+    QString startIn;        // folder or suggested file
+    QStringList filters;    // "(*.fwc)", ...
+    QString defaultSuffix;  // added to a saved name without one
+};
+// The chosen file, or nullopt when the chooser was cancelled.
+using FileChooser = std::function<std::optional<std::filesystem::path>(const FileRequest&)>;
+// QFileDialog, modal over parent; a save asks before replacing a file.
+std::optional<std::filesystem::path> ChooseWithFileDialog(QWidget* parent,
+                                                          const FileRequest& request);
+
+// The window's store side for work that runs on another thread: each call reaches target on
+// the thread of context, at once when made there.
+class GuiThreadStoreUi final : public StoreUi {
+  public:
+    GuiThreadStoreUi(StoreUi& target, QObject& context) : target_(target), context_(context) {}
+    void SetChanged(bool changed) override;
+    void ResetKeyButton(int table, KeyIndex entry) override;
+    void RefreshKeyButtons(int profile) override;
+
+  private:
+    void Run(std::function<void()> call);
+    StoreUi& target_;
+    QObject& context_;
+};
+
+// The dialogs' caption beside the skin's logo.
+QLabel* MakeDialogTitle(QWidget& dialog);
+inline constexpr char kDialogTextColour[] = "#e6e8eb";
+
+}  // namespace vorlin
