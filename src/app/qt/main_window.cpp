@@ -21,6 +21,7 @@
 #include "store/config_image.h"
 #include "store/lighting_model.h"
 #include "store/profile_file.h"
+#include "ui/keyboard_layout.h"
 
 namespace vorlin {
 
@@ -143,6 +144,18 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
         *this, *store_, [this](int id) { return Button(id); }, std::move(keyLooks),
         QRect(busy.x, busy.y, busy.w, busy.h));
     connect(keys_.get(), &KeyboardPanelView::hideRequested, this, [this] { Hide(); });
+    lightingPanel_ = std::make_unique<LightingPanel>(
+        this,
+        LightingPanel::Context{*core_.link, core_.paths, core_.texts, core_.iniLock, lighting_,
+                               core_.languageIndex},
+        [this](int id) { return Button(id); },
+        LightingPanel::Hooks{{}, [this] { keys_->Refresh(); }}, PictureControlIds());
+    keys_->SetLightingHooks(
+        {[this](int profile) {
+             bridge_.Send([this, profile] { lightingPanel_->ShowProfileLighting(profile); });
+         },
+         [this] { bridge_.Send([this] { lightingPanel_->DefaultReset(); }); },
+         [this](int profile) { lighting_.activeProfile = profile; }});
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
     if (events_.Create(options_.eventPrefix) < kNamedEventCount)
@@ -188,7 +201,7 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
 
     previewTimer_.setSingleShot(true);
     connect(&previewTimer_, &QTimer::timeout, this, [this] {
-        // One step of the lighting preview runs here once the lighting panel is on the window.
+        if (lightingPanel_) lightingPanel_->PreviewStep();
         previewTimer_.start(kPreviewPeriodMs);
     });
     previewTimer_.start(kPreviewFirstMs);
@@ -259,8 +272,7 @@ QString CVorlinDlg::MenuLabel(int command) const {
 
 void CVorlinDlg::SetSwitchCaption() {
     if (CPngButton* b = Button(1144))
-        b->SetCaption(
-            Text(keyToggleView_ ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
+        b->SetCaption(Text(SwitchView() ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
 }
 
 void CVorlinDlg::ApplyLanguage(int languageIndex) {
@@ -271,6 +283,9 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
         if (CPngButton* b = Button(c.id)) b->SetCaption(Text(c.key));
     SetSwitchCaption();
     if (keys_) keys_->ApplyLanguage();
+    if (lightingPanel_) lightingPanel_->ApplyLanguage(languageIndex);
+    if (profileDialog_) profileDialog_->ApplyLanguage(languageIndex);
+    if (updateDialog_) updateDialog_->ApplyLanguage(languageIndex);
     setWindowTitle(Text(kTextMainCaption));
     if (title_) title_->setText(windowTitle());
     if (tray_) tray_->SetTip(Text(kTextKeyboardTrayDesc));
@@ -281,6 +296,8 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
 
 void CVorlinDlg::CloseSecondaryWindows() {
     if (about_) about_->hide();
+    if (profileDialog_ && profileDialog_->OpenCount() > 0) profileDialog_->reject();
+    if (updateDialog_ && updateDialog_->isVisible()) updateDialog_->reject();
     activateWindow();
 }
 
@@ -290,6 +307,7 @@ void CVorlinDlg::ReloadFromKeyboard() {
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
     LoadLightingWithUserModes(lighting_, ctx);
     if (OffersUserColours(lighting_)) RecomputeBaseFlags(lighting_);
+    if (lightingPanel_) lightingPanel_->Refresh();
 }
 
 void CVorlinDlg::ShowMainWindow() {
@@ -315,9 +333,14 @@ void CVorlinDlg::HideMainWindow() {
 
 void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
-    // The lighting panel adds its own steps to the reset (the view off, the profile switch).
-    if (resetUserColourFiles) ResetUserColourFiles(lighting_, ctx, {});
+    if (resetUserColourFiles)
+        ResetUserColourFiles(lighting_, ctx,
+                             {[this] {
+                                  if (lightingPanel_) lightingPanel_->SetLightingViewOff();
+                              },
+                              {}});
     LoadLighting(lighting_, ctx);
+    if (lightingPanel_) lightingPanel_->Refresh();
 }
 
 void CVorlinDlg::ShowTrayState(TrayState state) {
@@ -356,8 +379,28 @@ void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
 }
 
 void CVorlinDlg::OnCommand(int id) {
+    if (lightingPanel_ && (lightingPanel_->OnCommand(id) || lightingPanel_->OnKeyClick(id))) return;
+    if (id == 1005) {
+        if (!profileDialog_) {
+            profileDialog_ = std::make_unique<CVorlin_DlgProfile>(core_, *store_, this);
+            connect(profileDialog_.get(), &CVorlin_DlgProfile::applied, this, [this] {
+                if (keys_) keys_->Refresh();
+            });
+        }
+        profileDialog_->exec();
+        return;
+    }
+    if (id == 32780) {
+        if (!updateDialog_)
+            updateDialog_ = std::make_unique<CVorlin_DlgUpdate>(core_, prompter_, this);
+        updateDialog_->exec();
+        return;
+    }
+    if (keys_ && keys_->Handles(id)) {
+        keys_->OnCommand(id);
+        return;
+    }
     switch (id) {
-        case 1:
         case 2:
             Hide();
             break;

@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QThread>
 
+#include "store/config_device.h"
 #include "ui/keyboard_layout.h"
 
 namespace vorlin {
@@ -126,6 +127,7 @@ void KeyboardPanelView::ShowMenu(const ProfileMenu& menu) {
 }
 
 void KeyboardPanelView::PressProfileButton(std::optional<int> n) {
+    if (n && lightingHooks_.activeProfile) lightingHooks_.activeProfile(*n);
     for (int i = 0; i < 3; ++i)
         if (CPngButton* b = button_(commandctl::kProfileButton0 + i)) b->SetSelected(n == i);
 }
@@ -202,7 +204,7 @@ void KeyboardPanelView::OnCommand(int id) {
         return;
     }
     if (id == panelctl::kFlipButton1 || id == panelctl::kFlipButton2) {
-        FlipView flip = ClickFlipButton(ctx_.paths);
+        FlipView flip = ClickFlipButton(ctx_.paths, ctx_.iniLock);
         PanelView view = commands_.RefreshPanel();
         view.flip = flip;
         Show(view);
@@ -276,12 +278,12 @@ void KeyboardPanelView::Export() {
     RunLong([this, path] { commands_.Export(path); }, {});
 }
 
-void KeyboardPanelView::ShowProfileLighting(int) {
-    // The lighting panel shows the profile's lighting here once it is on the window.
+void KeyboardPanelView::ShowProfileLighting(int profile) {
+    if (lightingHooks_.showProfileLighting) lightingHooks_.showProfileLighting(profile);
 }
 
 void KeyboardPanelView::RestoreLightingDefaults() {
-    // The lighting panel restores its defaults here once it is on the window.
+    if (lightingHooks_.restoreDefaults) lightingHooks_.restoreDefaults();
 }
 
 }  // namespace vorlin

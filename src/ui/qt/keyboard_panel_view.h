@@ -52,6 +52,15 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     // Waits for a running command (at shutdown).
     void Finish();
 
+    // What the lighting side does for the profile commands; called on the command's thread, so
+    // the window carries them to its own.
+    struct LightingHooks {
+        std::function<void(int profile)> showProfileLighting;
+        std::function<void()> restoreDefaults;
+        std::function<void(int profile)> activeProfile;  // the profile button now pressed
+    };
+    void SetLightingHooks(LightingHooks hooks) { lightingHooks_ = std::move(hooks); }
+
     void ShowProfileLighting(int profile) override;
     void RestoreLightingDefaults() override;
 
@@ -82,6 +91,7 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     QTimer busyTimer_;  // 1050
     int busyFrame_ = 0;
     std::thread worker_;
+    LightingHooks lightingHooks_;
 };
 
 }  // namespace vorlin
