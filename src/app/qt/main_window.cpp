@@ -21,6 +21,7 @@
 #include "store/config_image.h"
 #include "store/lighting_model.h"
 #include "store/profile_file.h"
+#include "ui/keyboard_layout.h"
 
 namespace vorlin {
 
@@ -58,11 +59,22 @@ constexpr Caption kTooltips[] = {
 class CVorlinDlg::WindowStoreUi final : public StoreUi {
   public:
     explicit WindowStoreUi(CVorlinDlg& window) : window_(window) {}
+    // Called from worker threads too: the panel carries it to the window's thread.
     void SetChanged(bool changed) override {
-        if (CPngButton* apply = window_.Button(1006)) apply->setEnabled(changed);
+        if (window_.keys_) window_.keys_->SetChanged(changed);
     }
-    void ResetKeyButton(int, KeyIndex) override {}
-    void RefreshKeyButtons(int) override {}
+    void ResetKeyButton(int, KeyIndex) override { RefreshSoon(); }
+    void RefreshKeyButtons(int) override { RefreshSoon(); }
+
+  private:
+    void RefreshSoon() {
+        QMetaObject::invokeMethod(
+            &window_,
+            [w = &window_] {
+                if (w->keys_) w->keys_->Refresh();
+            },
+            Qt::QueuedConnection);
+    }
 
   private:
     CVorlinDlg& window_;
@@ -114,12 +126,41 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     title_->setStyleSheet("color: #e6e8eb; font-family: 'DejaVu Sans'; font-size: 13px;");
     title_->setAttribute(Qt::WA_TransparentForMouseEvents);
     if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
+    KeyboardPanelLooks keyLooks;
+    for (const SkinControl& c : SkinOf(SkinWindow::Main).controls)
+        if (c.kind == ControlKind::Key) {
+            for (size_t i = 0; i < keyLooks.keys.size(); ++i)
+                keyLooks.keys[i] = looks_[static_cast<size_t>(c.looks[i])];
+            break;
+        }
+    keyLooks.switchOff = switchOff_;
+    keyLooks.switchOn = switchOn_;
+    for (int n = 1; n <= kBusyFrames; ++n)
+        keyLooks.busyFrames[static_cast<size_t>(n - 1)] = SkinImageOrExit(
+            LoadSkinImage(core_.paths.skinFolder, BusyFrameImage(n), SkinDevicePixelRatio()));
+    const LayoutRect busy =
+        ReadLayoutRect(core_.paths.mainSkin, kLayoutSection, "CONTROL_JDTStatic");
+    keys_ = std::make_unique<KeyboardPanelView>(
+        *this, *store_, [this](int id) { return Button(id); }, std::move(keyLooks),
+        QRect(busy.x, busy.y, busy.w, busy.h));
+    connect(keys_.get(), &KeyboardPanelView::hideRequested, this, [this] { Hide(); });
+    lightingPanel_ = std::make_unique<LightingPanel>(
+        this,
+        LightingPanel::Context{*core_.link, core_.paths, core_.texts, core_.iniLock, lighting_,
+                               core_.languageIndex},
+        [this](int id) { return Button(id); },
+        LightingPanel::Hooks{{}, [this] { keys_->Refresh(); }}, PictureControlIds());
+    keys_->SetLightingHooks(
+        {[this](int profile) {
+             bridge_.Send([this, profile] { lightingPanel_->ShowProfileLighting(profile); });
+         },
+         [this] { bridge_.Send([this] { lightingPanel_->DefaultReset(); }); },
+         [this](int profile) { lighting_.activeProfile = profile; }});
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
     if (events_.Create(options_.eventPrefix) < kNamedEventCount)
         std::cerr << "vorlin: some of the named events for companion programs could not be "
                      "made; companions that wait on them will not see this program\n";
-    keyToggleView_ = 0;
     SetSwitchCaption();
 
     std::map<TrayState, QIcon> icons;
@@ -160,7 +201,7 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
 
     previewTimer_.setSingleShot(true);
     connect(&previewTimer_, &QTimer::timeout, this, [this] {
-        // One step of the lighting preview runs here once the lighting panel is on the window.
+        if (lightingPanel_) lightingPanel_->PreviewStep();
         previewTimer_.start(kPreviewPeriodMs);
     });
     previewTimer_.start(kPreviewFirstMs);
@@ -231,8 +272,7 @@ QString CVorlinDlg::MenuLabel(int command) const {
 
 void CVorlinDlg::SetSwitchCaption() {
     if (CPngButton* b = Button(1144))
-        b->SetCaption(
-            Text(keyToggleView_ ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
+        b->SetCaption(Text(SwitchView() ? kTextMainSwitchColorText : kTextMainSwitchFunctionText));
 }
 
 void CVorlinDlg::ApplyLanguage(int languageIndex) {
@@ -242,6 +282,10 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
     for (const Caption& c : kCaptions)
         if (CPngButton* b = Button(c.id)) b->SetCaption(Text(c.key));
     SetSwitchCaption();
+    if (keys_) keys_->ApplyLanguage();
+    if (lightingPanel_) lightingPanel_->ApplyLanguage(languageIndex);
+    if (profileDialog_) profileDialog_->ApplyLanguage(languageIndex);
+    if (updateDialog_) updateDialog_->ApplyLanguage(languageIndex);
     setWindowTitle(Text(kTextMainCaption));
     if (title_) title_->setText(windowTitle());
     if (tray_) tray_->SetTip(Text(kTextKeyboardTrayDesc));
@@ -252,14 +296,18 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
 
 void CVorlinDlg::CloseSecondaryWindows() {
     if (about_) about_->hide();
+    if (profileDialog_ && profileDialog_->OpenCount() > 0) profileDialog_->reject();
+    if (updateDialog_ && updateDialog_->isVisible()) updateDialog_->reject();
     activateWindow();
 }
 
 void CVorlinDlg::ReloadFromKeyboard() {
     vorlin::ReloadFromKeyboard(*store_);
+    if (keys_) keys_->Refresh();
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
     LoadLightingWithUserModes(lighting_, ctx);
     if (OffersUserColours(lighting_)) RecomputeBaseFlags(lighting_);
+    if (lightingPanel_) lightingPanel_->Refresh();
 }
 
 void CVorlinDlg::ShowMainWindow() {
@@ -285,9 +333,14 @@ void CVorlinDlg::HideMainWindow() {
 
 void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
-    // The lighting panel adds its own steps to the reset (the view off, the profile switch).
-    if (resetUserColourFiles) ResetUserColourFiles(lighting_, ctx, {});
+    if (resetUserColourFiles)
+        ResetUserColourFiles(lighting_, ctx,
+                             {[this] {
+                                  if (lightingPanel_) lightingPanel_->SetLightingViewOff();
+                              },
+                              {}});
     LoadLighting(lighting_, ctx);
+    if (lightingPanel_) lightingPanel_->Refresh();
 }
 
 void CVorlinDlg::ShowTrayState(TrayState state) {
@@ -326,8 +379,28 @@ void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
 }
 
 void CVorlinDlg::OnCommand(int id) {
+    if (lightingPanel_ && (lightingPanel_->OnCommand(id) || lightingPanel_->OnKeyClick(id))) return;
+    if (id == 1005) {
+        if (!profileDialog_) {
+            profileDialog_ = std::make_unique<CVorlin_DlgProfile>(core_, *store_, this);
+            connect(profileDialog_.get(), &CVorlin_DlgProfile::applied, this, [this] {
+                if (keys_) keys_->Refresh();
+            });
+        }
+        profileDialog_->exec();
+        return;
+    }
+    if (id == 32780) {
+        if (!updateDialog_)
+            updateDialog_ = std::make_unique<CVorlin_DlgUpdate>(core_, prompter_, this);
+        updateDialog_->exec();
+        return;
+    }
+    if (keys_ && keys_->Handles(id)) {
+        keys_->OnCommand(id);
+        return;
+    }
     switch (id) {
-        case 1:
         case 2:
             Hide();
             break;
@@ -351,10 +424,6 @@ void CVorlinDlg::OnCommand(int id) {
             break;
         case 1139:
             ShowButtonMenu();
-            break;
-        case 1144:
-            keyToggleView_ = keyToggleView_ ? 0 : 1;
-            SetSwitchCaption();
             break;
         case 1220:
             OpenLink(kDiscussionsUrl);
@@ -450,6 +519,8 @@ void CVorlinDlg::ExitApplication() {
     if (CPngButton* apply = Button(1006)) apply->setEnabled(false);
     previewTimer_.stop();
     bridge_.BeginShutdown();
+    // A command still running finishes first; its questions are answered No from here on.
+    if (keys_) keys_->Finish();
     if (monitor_) monitor_->Stop();
     {
         std::lock_guard<std::recursive_mutex> guard(core_.work.lock);

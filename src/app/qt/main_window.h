@@ -23,6 +23,10 @@
 #include "skin/qt/png_button.h"
 #include "store/lighting_model.h"
 #include "store/store_context.h"
+#include "ui/qt/keyboard_panel_view.h"
+#include "ui/qt/lighting_panel.h"
+#include "ui/qt/profile_dialog.h"
+#include "ui/qt/update_dialog.h"
 
 class QLabel;
 class QMenu;
@@ -71,7 +75,11 @@ class CVorlinDlg : public CBaseDialog {
     bool Exited() const { return exited_; }
     StoreContext& Store() { return *store_; }
     const LightingModel& Lighting() const { return lighting_; }
-    int SwitchView() const { return keyToggleView_; }
+    int SwitchView() const { return keys_ && keys_->Panel().switchView() ? 1 : 0; }
+    KeyboardPanelView& Keys() { return *keys_; }
+    LightingPanel& LightingControls() { return *lightingPanel_; }
+    CVorlin_DlgProfile* ProfileDialog() const { return profileDialog_.get(); }
+    CVorlin_DlgUpdate* UpdateDialog() const { return updateDialog_.get(); }
 
   signals:
     void exited();
@@ -102,6 +110,10 @@ class CVorlinDlg : public CBaseDialog {
     std::unique_ptr<WindowStoreUi> storeUi_;
     std::unique_ptr<StoreContext> store_;
     LightingModel lighting_;
+    std::unique_ptr<KeyboardPanelView> keys_;
+    std::unique_ptr<LightingPanel> lightingPanel_;
+    std::unique_ptr<CVorlin_DlgProfile> profileDialog_;  // made when first opened
+    std::unique_ptr<CVorlin_DlgUpdate> updateDialog_;
     std::unique_ptr<ConnectionMonitor> monitor_;
     std::optional<InstanceServer> server_;
     std::unique_ptr<QSocketNotifier> serverNotifier_;
@@ -115,7 +127,6 @@ class CVorlinDlg : public CBaseDialog {
     std::map<int, CPngButton*> buttons_;
     QTimer previewTimer_;  // 1052
     QString linkUrl_;
-    int keyToggleView_ = 0;
     bool exited_ = false;
 };
 
