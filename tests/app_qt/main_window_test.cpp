@@ -13,11 +13,13 @@
 #include "app/instance_start.h"
 #include "app/named_events.h"
 #include "app/qt/main_window.h"
+#include "platform/settings.h"
 #include "store/config_device.h"
 #include "store/config_image.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
+#include "ui/keyboard_layout.h"
 
 namespace vorlin {
 namespace {
@@ -183,6 +185,82 @@ TEST_F(MainWindowTest, LedMarksTheGKeysTheActiveProfileAssigns) {
         bool marked;
     } cases[] = {{1000, true}, {1001, false}, {1004, false}, {1140, false}, {1143, true}};
     for (const auto& c : cases) EXPECT_EQ(window_->Button(c.id)->Selected(), c.marked) << c.id;
+}
+
+// The keyboard panel on the window: the switch view flips the flag of the entry the button's
+// place gives (p for the list, 256 + n for G(n+1)), not the key's own entry.
+TEST_F(MainWindowTest, SwitchViewFlipsTheEntryOfTheButtonsPlace) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    const int profile = GetActiveProfile(window_->Store());
+    ASSERT_GE(profile, 0);
+    auto flag = [&](int entry) {
+        std::lock_guard<std::recursive_mutex> guard(core_->work.lock);
+        return core_->work.image->tables[static_cast<size_t>(profile)][static_cast<size_t>(entry)]
+            .switchFlag;
+    };
+    window_->OnCommand(1144);
+    EXPECT_EQ(window_->SwitchView(), 1);
+    const struct {
+        int controlId;
+        int entry;
+    } cases[] = {{KeyButtonList()[5], 5}, {1140, 261}};  // list position 5; G6
+    for (const auto& c : cases) {
+        const uint32_t before = flag(c.entry);
+        window_->OnCommand(c.controlId);
+        EXPECT_NE(flag(c.entry), before) << c.controlId;
+    }
+    window_->OnCommand(1144);
+    EXPECT_EQ(window_->SwitchView(), 0);
+}
+
+TEST_F(MainWindowTest, StoredFlipSwapsTheFunctionKeysAndAFlipButtonClearsIt) {
+    ASSERT_TRUE(SettingsWriteString(core_->paths, core_->iniLock, "PROFILES", "Flip", "1"));
+    Start();
+    for (int id : {1010, 1013}) EXPECT_FALSE(window_->Button(id)->isEnabled()) << id;
+    for (int id : {1016, 1021}) EXPECT_TRUE(window_->Button(id)->isEnabled()) << id;
+    window_->OnCommand(1130);
+    EXPECT_EQ(SettingsReadString(core_->paths, "PROFILES", "Flip", ""), "0");
+    EXPECT_TRUE(window_->Button(1010)->isEnabled());
+    EXPECT_FALSE(window_->Button(1016)->isEnabled());
+}
+
+// Apply talks to a slow keyboard off the GUI thread: the busy picture turns, the window answers,
+// and the key map reaches the keyboard.
+TEST_F(MainWindowTest, ApplyRunsOffTheWindowWhileTheBusyPictureTurns) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    const int profile = GetActiveProfile(window_->Store());
+    ASSERT_GE(profile, 0);
+    {
+        std::lock_guard<std::recursive_mutex> guard(core_->work.lock);
+        auto& a = core_->work.image->tables[static_cast<size_t>(profile)][0x1E];  // A
+        a.type = kActionKey;
+        a.value = 0x30;  // B
+    }
+    window_->Keys().SetChanged(true);
+    const auto before = core_->sim->Memory().keyMaps;
+    core_->sim->SetLinkDelay(std::chrono::milliseconds(15));
+    window_->OnCommand(1006);
+    ASSERT_TRUE(window_->Keys().Busy());
+    EXPECT_FALSE(window_->Button(1135)->isEnabled()) << "store editors wait for the end";
+    // The event loop keeps answering while the keyboard is written.
+    auto worst = std::chrono::milliseconds(0);
+    auto last = std::chrono::steady_clock::now();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            const auto now = std::chrono::steady_clock::now();
+            worst =
+                std::max(worst, std::chrono::duration_cast<std::chrono::milliseconds>(now - last));
+            last = now;
+            return !window_->Keys().Busy();
+        },
+        20s));
+    core_->sim->SetLinkDelay(std::chrono::microseconds(0));
+    EXPECT_LT(worst.count(), 50);
+    EXPECT_NE(core_->sim->Memory().keyMaps, before);
+    EXPECT_TRUE(window_->Button(1135)->isEnabled());
+    EXPECT_FALSE(window_->Button(1006)->isEnabled()) << "nothing left to apply";
 }
 
 }  // namespace

@@ -379,7 +379,12 @@ void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
 }
 
 void CVorlinDlg::OnCommand(int id) {
-    if (lightingPanel_ && (lightingPanel_->OnCommand(id) || lightingPanel_->OnKeyClick(id))) return;
+    // In the per-key colour view a key click paints; otherwise it is the keyboard panel's.
+    const bool keyButton =
+        FindPictureKey(id) != nullptr || (id >= 1000 && id <= 1004) || (id >= 1140 && id <= 1143);
+    if (lightingPanel_ &&
+        (lightingPanel_->OnCommand(id) || (keyButton && lightingPanel_->OnKeyClick(id))))
+        return;
     if (id == 1005) {
         if (!profileDialog_) {
             profileDialog_ = std::make_unique<CVorlin_DlgProfile>(core_, *store_, this);
