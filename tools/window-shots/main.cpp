@@ -14,6 +14,8 @@
 #include "app/qt/main_window.h"
 #include "platform/app_paths.h"
 #include "platform/prompter.h"
+#include "ui/qt/profile_dialog.h"
+#include "ui/qt/update_dialog.h"
 
 namespace {
 
@@ -72,6 +74,26 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << file.string() << "\n";
+    }
+    // The two dialogs as the main window opens them.
+    {
+        vorlin::CVorlin_DlgProfile profiles(*core, window.Store(), &window);
+        vorlin::CVorlin_DlgUpdate update(*core, prompter, &window);
+        for (int language = 0; language < 2; ++language) {
+            const std::pair<QWidget*, const char*> dialogs[] = {{&profiles, "profile-manager"},
+                                                                {&update, "firmware-update"}};
+            profiles.ApplyLanguage(language);
+            update.ApplyLanguage(language);
+            for (const auto& [dialog, name] : dialogs) {
+                dialog->show();
+                Settle(300);
+                const auto file =
+                    out / (std::string(name) + "-" + languages[language] + suffix + ".png");
+                dialog->grab().toImage().save(QString::fromStdString(file.string()));
+                dialog->hide();
+                std::cout << file.string() << "\n";
+            }
+        }
     }
     window.ExitApplication();
     return 0;

@@ -155,7 +155,19 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
              bridge_.Send([this, profile] { lightingPanel_->ShowProfileLighting(profile); });
          },
          [this] { bridge_.Send([this] { lightingPanel_->DefaultReset(); }); },
-         [this](int profile) { lighting_.activeProfile = profile; }});
+         [this](int profile) { lighting_.activeProfile = profile; },
+         [this] {
+             // Asked from the command's thread; the dialog is read on the window's.
+             SwitchFlags flags;
+             bridge_.Send([this, &flags] {
+                 flags.managerOpen = profileDialog_ && profileDialog_->OpenCount() > 0;
+                 flags.managerHasChanges = profileDialog_ && profileDialog_->HasUnappliedChanges();
+             });
+             return flags;
+         },
+         [this](int row) {
+             if (profileDialog_) profileDialog_->SwitchProfile(row);
+         }});
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
     if (events_.Create(options_.eventPrefix) < kNamedEventCount)
@@ -334,11 +346,12 @@ void CVorlinDlg::HideMainWindow() {
 void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
     LightingContext ctx{*core_.link, core_.paths, core_.iniLock};
     if (resetUserColourFiles)
-        ResetUserColourFiles(lighting_, ctx,
-                             {[this] {
-                                  if (lightingPanel_) lightingPanel_->SetLightingViewOff();
-                              },
-                              {}});
+        ResetUserColourFiles(
+            lighting_, ctx,
+            {[this] {
+                 if (lightingPanel_) lightingPanel_->SetLightingViewOff();
+             },
+             [this](int profile) { return keys_ && keys_->SwitchNow(profile).result == 1; }});
     LoadLighting(lighting_, ctx);
     if (lightingPanel_) lightingPanel_->Refresh();
 }

@@ -213,19 +213,21 @@ void KeyboardPanelView::OnCommand(int id) {
     if (id >= kProfileButton0 && id <= kProfileButton0 + 2) {
         auto outcome = std::make_shared<ProfileButtonOutcome>();
         const int n = id - kProfileButton0;
-        RunLong([this, n, outcome] { *outcome = commands_.ProfileButton(n, SwitchFlags{}); },
+        RunLong([this, n, outcome] { *outcome = commands_.ProfileButton(n, Flags()); },
                 [this, outcome] {
                     if (outcome->pressedButton >= 0) PressProfileButton(outcome->pressedButton);
                     if (outcome->change.refreshed) ShowMenu(outcome->change.menu);
+                    ManagerRow(outcome->change.managerActiveRow);
                 });
         return;
     }
     if (const std::optional<int> target = ProfileCommands::ProfileMenuTarget(id)) {
         auto outcome = std::make_shared<SwitchOutcome>();
         const int n = *target;
-        RunLong([this, n, outcome] { *outcome = commands_.SwitchProfile(n, SwitchFlags{}); },
+        RunLong([this, n, outcome] { *outcome = commands_.SwitchProfile(n, Flags()); },
                 [this, outcome] {
                     if (outcome->refreshed) ShowMenu(outcome->menu);
+                    ManagerRow(outcome->managerActiveRow);
                     PressProfileButton(commands_.MarkActiveProfileButton());
                 });
         return;
@@ -276,6 +278,25 @@ void KeyboardPanelView::Export() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
     const std::filesystem::path path = dialog.selectedFiles().front().toStdString();
     RunLong([this, path] { commands_.Export(path); }, {});
+}
+
+SwitchFlags KeyboardPanelView::Flags() const {
+    return lightingHooks_.switchFlags ? lightingHooks_.switchFlags() : SwitchFlags{};
+}
+
+void KeyboardPanelView::ManagerRow(int row) {
+    if (row >= 0 && lightingHooks_.managerRow) lightingHooks_.managerRow(row);
+}
+
+SwitchOutcome KeyboardPanelView::SwitchNow(int profile) {
+    SwitchOutcome outcome = commands_.SwitchProfile(profile, Flags());
+    if (outcome.refreshed) {
+        Show(outcome.panel);
+        ShowMenu(outcome.menu);
+    }
+    ManagerRow(outcome.managerActiveRow);
+    PressProfileButton(commands_.MarkActiveProfileButton());
+    return outcome;
 }
 
 void KeyboardPanelView::ShowProfileLighting(int profile) {

@@ -49,6 +49,8 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     bool Busy() const { return worker_.joinable(); }
     KeyPanel& Panel() { return panel_; }
     ProfileCommands& Commands() { return commands_; }
+    // A switch the keyboard asked for (its own profile key), on the window's thread.
+    SwitchOutcome SwitchNow(int profile);
     // Waits for a running command (at shutdown).
     void Finish();
 
@@ -58,6 +60,9 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
         std::function<void(int profile)> showProfileLighting;
         std::function<void()> restoreDefaults;
         std::function<void(int profile)> activeProfile;  // the profile button now pressed
+        // The other windows a profile switch must know of, and the manager's row to mark.
+        std::function<SwitchFlags()> switchFlags;
+        std::function<void(int row)> managerRow;
     };
     void SetLightingHooks(LightingHooks hooks) { lightingHooks_ = std::move(hooks); }
 
@@ -69,6 +74,8 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     void busyChanged(bool busy);
 
   private:
+    SwitchFlags Flags() const;
+    void ManagerRow(int row);
     void Show(const PanelView& view);
     void ShowKey(const KeyButtonView& key);
     void ShowMenu(const ProfileMenu& menu);
