@@ -244,20 +244,19 @@ TEST_F(MainWindowTest, ApplyRunsOffTheWindowWhileTheBusyPictureTurns) {
     window_->OnCommand(1006);
     ASSERT_TRUE(window_->Keys().Busy());
     EXPECT_FALSE(window_->Button(1135)->isEnabled()) << "store editors wait for the end";
-    // The event loop keeps answering while the keyboard is written.
-    auto worst = std::chrono::milliseconds(0);
-    auto last = std::chrono::steady_clock::now();
+    // The event loop keeps turning while the keyboard is written, and the busy picture shows.
+    int turns = 0;
+    bool pictureShown = false;
     ASSERT_TRUE(WaitFor(
         [&] {
-            const auto now = std::chrono::steady_clock::now();
-            worst =
-                std::max(worst, std::chrono::duration_cast<std::chrono::milliseconds>(now - last));
-            last = now;
+            ++turns;
+            pictureShown = pictureShown || window_->Keys().BusyPictureShown();
             return !window_->Keys().Busy();
         },
         20s));
     core_->sim->SetLinkDelay(std::chrono::microseconds(0));
-    EXPECT_LT(worst.count(), 50);
+    EXPECT_GT(turns, 5);
+    EXPECT_TRUE(pictureShown);
     EXPECT_NE(core_->sim->Memory().keyMaps, before);
     EXPECT_TRUE(window_->Button(1135)->isEnabled());
     EXPECT_FALSE(window_->Button(1006)->isEnabled()) << "nothing left to apply";

@@ -47,6 +47,7 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     // The store's changed state (its StoreUi forwards here, from any thread).
     void SetChanged(bool changed);
     bool Busy() const { return worker_.joinable(); }
+    bool BusyPictureShown() const { return !busy_.isHidden(); }
     KeyPanel& Panel() { return panel_; }
     ProfileCommands& Commands() { return commands_; }
     // A switch the keyboard asked for (its own profile key), on the window's thread.
