@@ -26,21 +26,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-// The build folder holds the generated skin, the language files and Help beside the programs.
-fs::path DataFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 3s) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using test::WaitFor;
 
 bool SemaphoreExists(const std::string& name) {
     sem_t* s = ::sem_open(("/" + name).c_str(), 0);
@@ -61,7 +47,7 @@ class MainWindowTest : public ::testing::Test {
         AppArguments args;
         args.simulate = true;
         std::string why;
-        core_ = AppCore::Create(args, DataFolder(), home_.path(), &why);
+        core_ = AppCore::Create(args, test::BuildFolder(), home_.path(), &why);
         EXPECT_TRUE(core_) << why;
         instanceFolder_ = *InstanceFolder(core_->paths.runtimeFolder);
     }

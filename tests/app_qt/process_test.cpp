@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/single_instance.h"
+#include "support/qt_app.h"
 #include "support/temp_folder.h"
 
 namespace vorlin {
@@ -20,10 +21,7 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-fs::path BuildFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
-}
+using test::BuildFolder;
 
 // A folder that looks like an installation beside the executable: the program, its data, and a
 // daemon that notes each start.

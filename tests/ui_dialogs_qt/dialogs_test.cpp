@@ -19,6 +19,7 @@
 #include "store/config_image.h"
 #include "store/profile_file.h"
 #include "support/connect.h"
+#include "support/qt_app.h"
 #include "support/scripted_prompter.h"
 #include "support/temp_folder.h"
 #include "ui/qt/profile_dialog.h"
@@ -29,29 +30,8 @@ namespace {
 
 using namespace std::chrono_literals;
 namespace fs = std::filesystem;
-
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "test_ui_dialogs_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// The build folder holds the generated skin and the language files beside the programs.
-fs::path DataFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path();
-}
-
-bool WaitFor(const std::function<bool()>& done, std::chrono::milliseconds limit = 5s) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return true;
-}
+using test::App;
+using test::WaitFor;
 
 class CountingUi final : public StoreUi {
   public:
@@ -73,7 +53,7 @@ class DialogsTest : public ::testing::Test {
         AppArguments args;
         args.simulate = true;
         std::string why;
-        core_ = AppCore::Create(args, DataFolder(), home_.path(), &why);
+        core_ = AppCore::Create(args, test::BuildFolder(), home_.path(), &why);
         if (!core_) throw std::runtime_error(why);
         core_->paths.packageFolder = home_.path() / "Package";
         store_ = std::make_unique<StoreContext>(StoreContext{

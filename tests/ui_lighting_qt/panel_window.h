@@ -18,23 +18,11 @@
 #include "skin/skin_layout.h"
 #include "store/profile_file.h"
 #include "support/connect.h"
+#include "support/qt_app.h"
 #include "support/temp_folder.h"
 #include "ui/qt/lighting_panel.h"
 
 namespace vorlin::test {
-
-inline QApplication& PanelApp() {
-    static int argc = 1;
-    static char name[] = "test_ui_lighting_qt";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-// The build folder holds the generated skin and the language files beside the programs.
-inline std::filesystem::path BuildFolder() {
-    return std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path();
-}
 
 class PanelWindow {
   public:
@@ -98,7 +86,7 @@ class PanelWindow {
 
   private:
     // The application before any pixmap member.
-    bool app_ = (PanelApp(), true);
+    bool app_ = (App(), true);
     TempFolder home_{"vorlin-panel-qt"};
     std::unique_ptr<AppCore> core_;
     std::unique_ptr<CBaseDialog> dialog_;

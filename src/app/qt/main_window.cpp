@@ -221,9 +221,7 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
 
 void CVorlinDlg::LoadImages() {
     const qreal dpr = SkinDevicePixelRatio();
-    const LookSet& main = SkinOf(SkinWindow::Main).lookSets.front();
-    for (size_t i = 0; i < main.files.size(); ++i)
-        looks_[i] = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, main.files[i], dpr));
+    looks_ = LoadLookSet(SkinOf(SkinWindow::Main).lookSets.front(), core_.paths.skinFolder);
     arrowSheet_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "Arrow.jpg", dpr));
     switchOff_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "main_color0.jpg", dpr));
     switchOn_ = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, "main_color1.jpg", dpr));

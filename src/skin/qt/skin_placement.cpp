@@ -1,8 +1,18 @@
 #include "skin/qt/skin_placement.h"
 
+#include "skin/qt/skin_image.h"
+
 #include "skin/skin_layout.h"
 
 namespace vorlin {
+
+ButtonImageSet LoadLookSet(const LookSet& looks, const std::filesystem::path& skinFolder) {
+    const qreal dpr = SkinDevicePixelRatio();
+    ButtonImageSet set;
+    for (size_t i = 0; i < looks.files.size(); ++i)
+        set[i] = SkinImageOrExit(LoadSkinImage(skinFolder, looks.files[i], dpr));
+    return set;
+}
 
 void PlaceImageButton(CPngButton& button, const std::filesystem::path& layoutFile,
                       std::string_view section, std::string_view key,

@@ -8,8 +8,13 @@
 #include <string_view>
 
 #include "skin/qt/png_button.h"
+#include "skin/skin_catalog.h"
 
 namespace vorlin {
+
+// The full-window pictures of a window's look set (normal, over, down, disabled) in the order of
+// Look, each 1x or 2x as the screen wants; a missing one ends the program as any skin image does.
+ButtonImageSet LoadLookSet(const LookSet& looks, const std::filesystem::path& skinFolder);
 
 // Moves button to the key's rectangle and gives it images cut at that position; a button at
 // (1, 1), as a missing key gives, is also disabled.

@@ -67,11 +67,8 @@ CVorlin_DlgProfile::CVorlin_DlgProfile(AppCore& core, StoreContext& store, QWidg
     setObjectName("PROFILE");
     setModal(true);
     LoadSkinOrExit();
-    const qreal dpr = SkinDevicePixelRatio();
     const WindowSkin& skin = SkinOf(SkinWindow::Profile);
-    const LookSet& looks = skin.lookSets.front();
-    for (size_t i = 0; i < looks.files.size(); ++i)
-        looks_[i] = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, looks.files[i], dpr));
+    looks_ = LoadLookSet(skin.lookSets.front(), core_.paths.skinFolder);
 
     const ButtonTextColours white = {Qt::white, Qt::white, Qt::white, QColor(0x9a, 0xa0, 0xa8),
                                      Qt::white};

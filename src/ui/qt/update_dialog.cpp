@@ -56,11 +56,8 @@ CVorlin_DlgUpdate::CVorlin_DlgUpdate(AppCore& core, Prompter& prompter, QWidget*
     setObjectName("UPDATE");
     setModal(true);
     LoadSkinOrExit();
-    const qreal dpr = SkinDevicePixelRatio();
     const WindowSkin& skin = SkinOf(SkinWindow::Update);
-    const LookSet& looks = skin.lookSets.front();
-    for (size_t i = 0; i < looks.files.size(); ++i)
-        looks_[i] = SkinImageOrExit(LoadSkinImage(core_.paths.skinFolder, looks.files[i], dpr));
+    looks_ = LoadLookSet(skin.lookSets.front(), core_.paths.skinFolder);
 
     const ButtonTextColours white = {Qt::white, Qt::white, Qt::white, QColor(0x9a, 0xa0, 0xa8),
                                      Qt::white};
