@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 bool CliPrompter::Ask(const std::string& textKey, PromptButtons buttons,
                       const std::string& argument) {
     std::string text = session_.Text(textKey);
-    if (!argument.empty()) text = FormatString(text, argument);
+    if (!argument.empty()) text = FormatPromptText(text, argument);
     return session_.Ask(text, buttons);
 }
 

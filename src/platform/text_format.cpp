@@ -1,6 +1,7 @@
 // Safe substitution of caller-supplied arguments into texts taken from data files.
 #include "platform/text_format.h"
 
+#include <charconv>
 #include <vector>
 
 namespace vorlin {
@@ -122,6 +123,17 @@ std::string FormatText(std::string_view format, std::initializer_list<FormatArg>
         ++i;
     }
     return out;
+}
+
+std::string FormatPromptText(std::string_view format, const std::string& argument) {
+    int64_t value = 0;
+    const char* end = argument.data() + argument.size();
+    const auto [ptr, ec] = std::from_chars(argument.data(), end, value);
+    if (!argument.empty() && ec == std::errc() && ptr == end) {
+        std::string filled = FormatInt(format, value);
+        if (filled != format) return filled;
+    }
+    return FormatString(format, argument);
 }
 
 }  // namespace vorlin

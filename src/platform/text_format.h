@@ -37,4 +37,8 @@ inline std::string FormatString(std::string_view format, std::string_view value)
     return FormatText(format, {FormatArg(value)});
 }
 
+// The one argument of a prompt, given as text: a whole number fills an integer placeholder
+// ("%d" in "at most %d macros"), anything else, or a number the text takes as text, a text one.
+std::string FormatPromptText(std::string_view format, const std::string& argument);
+
 }  // namespace vorlin

@@ -61,3 +61,26 @@ TEST(FormatText, TextPlaceholder) {
 
 }  // namespace
 }  // namespace vorlin
+
+namespace vorlin {
+namespace {
+
+// A prompt's one argument arrives as text; a number must still fill "%d".
+TEST(FormatPromptText, NumbersFillIntegerPlaceholdersAndTextFillsTextOnes) {
+    const struct {
+        const char* format;
+        const char* argument;
+        const char* expected;
+    } cases[] = {
+        {"at most %d macros", "100", "at most 100 macros"},
+        {"delay up to %d ms", "40000", "delay up to 40000 ms"},
+        {"saved to %s", "/tmp/a.fwc", "saved to /tmp/a.fwc"},
+        {"file %s", "123", "file 123"},  // a number the text takes as text
+        {"at most %d", "12x", "at most %d"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(FormatPromptText(c.format, c.argument), c.expected) << c.format;
+}
+
+}  // namespace
+}  // namespace vorlin

@@ -39,7 +39,7 @@ void GuiSink::ShowTrayState(TrayState state) {
 bool GuiPrompter::Ask(const std::string& textKey, PromptButtons buttons,
                       const std::string& argument) {
     std::string text = LookupText(texts_, textKey, languageIndex_);
-    if (!argument.empty()) text = FormatString(text, argument);
+    if (!argument.empty()) text = FormatPromptText(text, argument);
     bool answer = false;
     bridge_.Send([&] {
         QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text));
