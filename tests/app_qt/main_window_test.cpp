@@ -200,6 +200,38 @@ TEST_F(MainWindowTest, SwitchViewFlipsTheEntryOfTheButtonsPlace) {
     EXPECT_EQ(window_->SwitchView(), 0);
 }
 
+// Outside the per-key colour view a list key selects itself for the editor and G1..G5, Fn, K45
+// and K56 do nothing; inside it no key reaches the editor.
+class KeyClickTest : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(KeyClickTest, KeyClicksFollowTheView) {
+    const bool colourView = GetParam();
+    const int kA = KeyButtonList()[30];
+    const struct {
+        bool colourView;
+        int controlId;
+        bool selects;
+    } cases[] = {{false, kA, true},    {false, 1000, false}, {false, 1004, false},
+                 {false, 1174, false}, {false, 1222, false}, {false, 1223, false},
+                 {true, kA, false},    {true, 1000, false}};
+    fs::create_directories(core_->paths.userSettings.parent_path());
+    test::WriteBytes(core_->paths.userSettings,
+                     std::string("[KEYCOLOR]\nDengCheck=") + (colourView ? "1" : "0") + "\n");
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return window_->LightingControls().ViewOn() == colourView; }));
+    for (const auto& c : cases) {
+        if (c.colourView != colourView) continue;
+        window_->OnCommand(c.controlId);
+        const auto target = window_->Keys().Panel().editorTarget();
+        EXPECT_EQ(target.has_value() && target->controlId == c.controlId, c.selects) << c.controlId;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Views, KeyClickTest, ::testing::Values(false, true),
+                         [](const ::testing::TestParamInfo<bool>& i) {
+                             return i.param ? "ColourView" : "KeyView";
+                         });
+
 TEST_F(MainWindowTest, StoredFlipSwapsTheFunctionKeysAndAFlipButtonClearsIt) {
     ASSERT_TRUE(SettingsWriteString(core_->paths, core_->iniLock, "PROFILES", "Flip", "1"));
     Start();
