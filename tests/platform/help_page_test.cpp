@@ -83,8 +83,8 @@ struct Page {
 };
 
 Page Scan(const std::string& html) {
-    static const std::set<std::string> kVoid = {"area", "base", "br",   "col",   "embed",
-                                                "hr",   "img",  "input", "link", "meta",
+    static const std::set<std::string> kVoid = {"area",   "base",  "br",    "col",  "embed",
+                                                "hr",     "img",   "input", "link", "meta",
                                                 "source", "track", "wbr"};
     Page page;
     std::vector<int> open;
@@ -128,8 +128,9 @@ Page Scan(const std::string& html) {
             const std::string name = Lower(tag.substr(1));
             if (open.empty() || page.elements[open.back()].name != name) {
                 page.problems.push_back("</" + name + "> closes " +
-                                        (open.empty() ? std::string("nothing")
-                                                      : "<" + page.elements[open.back()].name + ">"));
+                                        (open.empty()
+                                             ? std::string("nothing")
+                                             : "<" + page.elements[open.back()].name + ">"));
                 continue;
             }
             open.pop_back();
@@ -137,8 +138,7 @@ Page Scan(const std::string& html) {
         }
         Element e;
         size_t p = 0;
-        while (p < tag.size() && !isspace(static_cast<unsigned char>(tag[p])) && tag[p] != '/')
-            ++p;
+        while (p < tag.size() && !isspace(static_cast<unsigned char>(tag[p])) && tag[p] != '/') ++p;
         e.name = Lower(tag.substr(0, p));
         while (p < tag.size()) {
             while (p < tag.size() && (isspace(static_cast<unsigned char>(tag[p])) || tag[p] == '/'))
@@ -223,9 +223,8 @@ std::string Join(const std::vector<std::string>& v) {
     return s;
 }
 
-const std::vector<std::string> kTopics = {"start",   "main",     "lighting",    "editor",
-                                          "profiles", "firmware", "tray",        "cmdline",
-                                          "permissions", "trouble"};
+const std::vector<std::string> kTopics = {"start",    "main", "lighting", "editor",      "profiles",
+                                          "firmware", "tray", "cmdline",  "permissions", "trouble"};
 
 class HelpPage : public ::testing::Test {
   protected:
@@ -258,7 +257,8 @@ TEST_F(HelpPage, IsOneUtf8FileWhoseElementsAllClose) {
     std::set<std::string> ids;
     for (const Element& e : page_->elements)
         if (e.attrs.count("id")) {
-            EXPECT_TRUE(ids.insert(e.attrs.at("id")).second) << "id used twice: " << e.attrs.at("id");
+            EXPECT_TRUE(ids.insert(e.attrs.at("id")).second)
+                << "id used twice: " << e.attrs.at("id");
         }
 }
 
@@ -304,40 +304,74 @@ TEST_F(HelpPage, HasEachWindowsSectionInBothLanguages) {
 // file must be changed here too.
 TEST_F(HelpPage, NamesControlsWithTheLanguageFilesCaptions) {
     const std::vector<std::pair<std::string, std::string>> kCaptions = {
-        {"TEXT", "MAIN_CAPTION"},          {"TEXT", "MAIN_HELP_PROMPT"},
-        {"TEXT", "MAIN_CLOSE_PROMPT"},     {"TEXT", "MAIN_MINIMIZE_PROMPT"},
-        {"TEXT", "PROFILE_1"},             {"TEXT", "PROFILE_2"},
-        {"TEXT", "PROFILE_3"},             {"TEXT", "PROFILE_MACRO"},
-        {"TEXT", "PROFILE_DEFAULT"},       {"TEXT", "PROFILE_OK"},
-        {"TEXT", "PROFILE_CANCLE"},        {"TEXT", "PROFILE_APPLY"},
-        {"TEXT", "MAIN_SWITCH_COLOR_TEXT"}, {"TEXT", "MAIN_SWITCH_FUNCTION_TEXT"},
-        {"TEXT", "MENU_11"},               {"TEXT", "MENU_22"},
-        {"TEXT", "MENU_33"},               {"TEXT", "MENU_1"},
-        {"TEXT", "MENU_2"},                {"TEXT", "KEY_SETTING_TISHI"},
-        {"TEXT", "MACRO_EDIT_TISHI"},      {"TEXT", "SINGLE_KEY"},
-        {"TEXT", "MACRO_SETTING"},         {"TEXT", "MULTI_MEDIA"},
-        {"TEXT", "FUNCTION_KEY"},          {"TEXT", "COMPOSITE_PROMPT_CLEAR"},
-        {"TEXT", "COMPOSITE_PROMPT_OSK"},  {"TEXT", "SINGLE_STATIC"},
-        {"TEXT", "MEDIA_EDIT_TISHI"},      {"TEXT", "FUNCTION_TISHI"},
-        {"TEXT", "MACRO_NAME_SETTING"},    {"TEXT", "IDS_MACRO_KB_KEY"},
-        {"TEXT", "IDS_MACRO_MOU_KEY"},     {"TEXT", "MACRO_KEYS_TISHI"},
-        {"TEXT", "MACRO_ACTION_TISHI"},    {"TEXT", "MACRO_DELAY_MS"},
-        {"TEXT", "A_RECORD"},              {"TEXT", "MACRO_ACTION_STOP_RECORD"},
-        {"TEXT", "A_DELETE"},              {"TEXT", "A_CLEAR"},
-        {"TEXT", "A_TOP"},                 {"TEXT", "A_UP"},
-        {"TEXT", "A_DOWN"},                {"TEXT", "A_BOTTOM"},
-        {"TEXT", "RECORD_DELAY"},          {"TEXT", "MACRO_CYCLES"},
-        {"TEXT", "MAIN_NO_DEVICE_PROMPT"}, {"TEXT", "MAIN_PROMPT_INPORT"},
-        {"TEXT", "MAIN_PROMPT_DEFAULT"},   {"TEXT", "PROFILE_NEW"},
-        {"TEXT", "IDS_KEYBOARD_MOU_LEFT"}, {"TEXT", "IDS_KEYBOARD_ROLL_DOWN"},
-        {"TEXT", "MEDIA_PALYER_1"},        {"TEXT", "MEDIA_MAIL_18"},
-        {"LIGHT", "Usb"},                  {"LIGHT", "Deng"},
-        {"LIGHT", "Light"},                {"LIGHT", "FX"},
-        {"LIGHT", "Speed"},                {"LIGHT", "Color"},
-        {"LIGHT", "JColor"},               {"LIGHT", "DC"},
+        {"TEXT", "MAIN_CAPTION"},
+        {"TEXT", "MAIN_HELP_PROMPT"},
+        {"TEXT", "MAIN_CLOSE_PROMPT"},
+        {"TEXT", "MAIN_MINIMIZE_PROMPT"},
+        {"TEXT", "PROFILE_1"},
+        {"TEXT", "PROFILE_2"},
+        {"TEXT", "PROFILE_3"},
+        {"TEXT", "PROFILE_MACRO"},
+        {"TEXT", "PROFILE_DEFAULT"},
+        {"TEXT", "PROFILE_OK"},
+        {"TEXT", "PROFILE_CANCLE"},
+        {"TEXT", "PROFILE_APPLY"},
+        {"TEXT", "MAIN_SWITCH_COLOR_TEXT"},
+        {"TEXT", "MAIN_SWITCH_FUNCTION_TEXT"},
+        {"TEXT", "MENU_11"},
+        {"TEXT", "MENU_22"},
+        {"TEXT", "MENU_33"},
+        {"TEXT", "MENU_1"},
+        {"TEXT", "MENU_2"},
+        {"TEXT", "MENU_LANGUAGE"},
+        {"TEXT", "MENU_FIRMWARE"},
+        {"TEXT", "KEY_SETTING_TISHI"},
+        {"TEXT", "MACRO_EDIT_TISHI"},
+        {"TEXT", "SINGLE_KEY"},
+        {"TEXT", "MACRO_SETTING"},
+        {"TEXT", "MULTI_MEDIA"},
+        {"TEXT", "FUNCTION_KEY"},
+        {"TEXT", "COMPOSITE_PROMPT_CLEAR"},
+        {"TEXT", "COMPOSITE_PROMPT_OSK"},
+        {"TEXT", "SINGLE_STATIC"},
+        {"TEXT", "MEDIA_EDIT_TISHI"},
+        {"TEXT", "FUNCTION_TISHI"},
+        {"TEXT", "MACRO_NAME_SETTING"},
+        {"TEXT", "IDS_MACRO_KB_KEY"},
+        {"TEXT", "IDS_MACRO_MOU_KEY"},
+        {"TEXT", "MACRO_KEYS_TISHI"},
+        {"TEXT", "MACRO_ACTION_TISHI"},
+        {"TEXT", "MACRO_DELAY_MS"},
+        {"TEXT", "A_RECORD"},
+        {"TEXT", "MACRO_ACTION_STOP_RECORD"},
+        {"TEXT", "A_DELETE"},
+        {"TEXT", "A_CLEAR"},
+        {"TEXT", "A_TOP"},
+        {"TEXT", "A_UP"},
+        {"TEXT", "A_DOWN"},
+        {"TEXT", "A_BOTTOM"},
+        {"TEXT", "RECORD_DELAY"},
+        {"TEXT", "MACRO_CYCLES"},
+        {"TEXT", "MAIN_NO_DEVICE_PROMPT"},
+        {"TEXT", "MAIN_PROMPT_INPORT"},
+        {"TEXT", "MAIN_PROMPT_DEFAULT"},
+        {"TEXT", "PROFILE_NEW"},
+        {"TEXT", "IDS_KEYBOARD_MOU_LEFT"},
+        {"TEXT", "IDS_KEYBOARD_ROLL_DOWN"},
+        {"TEXT", "MEDIA_PALYER_1"},
+        {"TEXT", "MEDIA_MAIL_18"},
+        {"LIGHT", "Usb"},
+        {"LIGHT", "Deng"},
+        {"LIGHT", "Light"},
+        {"LIGHT", "FX"},
+        {"LIGHT", "Speed"},
+        {"LIGHT", "Color"},
+        {"LIGHT", "JColor"},
+        {"LIGHT", "DC"},
         {"LIGHT", "Tool"},
     };
-    for (const auto& [lang, file] : {std::pair{"en", "Lang0409.ini"}, std::pair{"pt", "Lang0416.ini"}}) {
+    for (const auto& [lang, file] :
+         {std::pair{"en", "Lang0409.ini"}, std::pair{"pt", "Lang0416.ini"}}) {
         SCOPED_TRACE(file);
         const auto doc = IniDocument::Load(kAssets / file);
         ASSERT_TRUE(doc.has_value());
@@ -348,7 +382,8 @@ TEST_F(HelpPage, NamesControlsWithTheLanguageFilesCaptions) {
             ASSERT_TRUE(text.has_value()) << section << "/" << key << " missing";
             ASSERT_FALSE(text->empty()) << section << "/" << key;
             EXPECT_NE(part->text.find(*text), std::string::npos)
-                << "#" << lang << " never says \"" << *text << "\" (" << section << "/" << key << ")";
+                << "#" << lang << " never says \"" << *text << "\" (" << section << "/" << key
+                << ")";
         };
         for (const auto& [section, key] : kCaptions) expectShown(section, key);
         for (int mode = 1; mode <= 20; ++mode) expectShown("MODE", std::to_string(mode));
