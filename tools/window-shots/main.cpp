@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QThread>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 
@@ -14,6 +15,8 @@
 #include "app/qt/main_window.h"
 #include "platform/app_paths.h"
 #include "platform/prompter.h"
+#include "store/lighting_view.h"
+#include "store/profile_file.h"
 #include "ui/qt/profile_dialog.h"
 #include "ui/qt/update_dialog.h"
 
@@ -55,6 +58,13 @@ int main(int argc, char** argv) {
         std::cerr << "window-shots: " << why << "\n";
         return 1;
     }
+    // A second pass shows the lighting panel: its view is switched on in the user's settings
+    // before the window reads them.
+    const bool lightingView = std::getenv("WINDOW_SHOTS_LIGHTING") != nullptr;
+    if (lightingView) {
+        vorlin::EnsureUserFolder(core->paths);
+        vorlin::WriteLightingView(core->iniLock, core->paths.userSettings, true);
+    }
     vorlin::GuiBridge bridge;
     QuietPrompter prompter;
     vorlin::MainWindowOptions options;
@@ -68,7 +78,8 @@ int main(int argc, char** argv) {
         window.ApplyLanguage(language);
         window.showNormal();
         Settle(300);
-        const auto file = out / ("main-" + std::string(languages[language]) + suffix + ".png");
+        const auto file = out / ((lightingView ? "main-lighting-" : "main-") +
+                                 std::string(languages[language]) + suffix + ".png");
         if (!window.grab().toImage().save(QString::fromStdString(file.string()))) {
             std::cerr << "window-shots: cannot write " << file << "\n";
             return 1;
@@ -76,7 +87,7 @@ int main(int argc, char** argv) {
         std::cout << file.string() << "\n";
     }
     // The two dialogs as the main window opens them.
-    {
+    if (!lightingView) {
         vorlin::CVorlin_DlgProfile profiles(*core, window.Store(), &window);
         vorlin::CVorlin_DlgUpdate update(*core, prompter, &window);
         for (int language = 0; language < 2; ++language) {

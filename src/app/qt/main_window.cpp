@@ -22,6 +22,7 @@
 #include "store/lighting_model.h"
 #include "store/profile_file.h"
 #include "ui/keyboard_layout.h"
+#include "ui/qt/dialog_support.h"
 
 namespace vorlin {
 
@@ -359,16 +360,9 @@ void CVorlinDlg::ShowTrayState(TrayState state) {
 }
 
 void CVorlinDlg::MarkAssignedGKeys() {
-    // G1..G9, and their entries in the first bank of G-key entries.
-    constexpr int kGKeyButtons[] = {1000, 1001, 1002, 1003, 1004, 1140, 1141, 1142, 1143};
-    constexpr int kFirstGKeyEntry = 256;
-    const int profile = GetActiveProfile(*store_);
-    std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
-    if (!core_.work.image || profile < 0 || profile > 2) return;
-    const KeyActionTable& table = core_.work.image->tables[static_cast<size_t>(profile)];
-    for (int n = 0; n < 9; ++n)
-        if (CPngButton* b = Button(kGKeyButtons[n]))
-            b->SetSelected(table[static_cast<size_t>(kFirstGKeyEntry + n)].type != 0);
+    if (!keys_) return;
+    for (const auto& [id, marked] : keys_->Panel().LedMarks(kLedTag, GetActiveProfile(*store_)))
+        if (CPngButton* b = Button(id)) b->SetSelected(marked);
 }
 
 void CVorlinDlg::OnInstanceRequest(InstanceRequest request) {
@@ -494,8 +488,7 @@ void CVorlinDlg::ShowAbout() {
 }
 
 void CVorlinDlg::OpenHelp() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(
-        QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
+    OpenHelpPage(core_.paths);
 }
 
 void CVorlinDlg::OpenLink(const QString& url) {

@@ -1,10 +1,19 @@
 #include "ui/qt/dialog_support.h"
 
+#include <QUrl>
+
+#include <QDesktopServices>
+
 #include <QFileDialog>
 #include <QLabel>
 #include <QThread>
 
 namespace vorlin {
+
+void OpenHelpPage(const AppPaths& paths) {
+    QDesktopServices::openUrl(
+        QUrl::fromLocalFile(QString::fromStdString((paths.helpFolder / "index.html").string())));
+}
 
 std::optional<std::filesystem::path> ChooseWithFileDialog(QWidget* parent,
                                                           const FileRequest& request) {

@@ -44,6 +44,9 @@ class GuiThreadStoreUi final : public StoreUi {
     QObject& context_;
 };
 
+// The help page, in the browser (F1 and the help button of every window).
+void OpenHelpPage(const AppPaths& paths);
+
 // The dialogs' caption beside the skin's logo.
 QLabel* MakeDialogTitle(QWidget& dialog);
 inline constexpr char kDialogTextColour[] = "#e6e8eb";

@@ -1,12 +1,10 @@
 #include "ui/qt/profile_dialog.h"
 
-#include <QDesktopServices>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QShowEvent>
 #include <QTableWidget>
-#include <QUrl>
 
 #include "platform/text_key_names.h"
 #include "skin/language.h"
@@ -59,10 +57,7 @@ CVorlin_DlgProfile::CVorlin_DlgProfile(AppCore& core, StoreContext& store, QWidg
              store.iniLock},
       manager_(store_, core.iniLock),
       chooser_([this](const FileRequest& r) { return ChooseWithFileDialog(this, r); }),
-      openHelp_([this] {
-          QDesktopServices::openUrl(QUrl::fromLocalFile(
-              QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
-      }),
+      openHelp_([this] { OpenHelpPage(core_.paths); }),
       languageIndex_(core.languageIndex) {
     setObjectName("PROFILE");
     setModal(true);

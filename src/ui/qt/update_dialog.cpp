@@ -1,12 +1,10 @@
 #include "ui/qt/update_dialog.h"
 
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProcess>
-#include <QUrl>
 
 #include "platform/text_key_names.h"
 #include "skin/language.h"
@@ -48,10 +46,7 @@ CVorlin_DlgUpdate::CVorlin_DlgUpdate(AppCore& core, Prompter& prompter, QWidget*
                     return StartUpdater(program, core.paths.packageFolder);
                 }),
       chooser_([this](const FileRequest& r) { return ChooseWithFileDialog(this, r); }),
-      openHelp_([this] {
-          QDesktopServices::openUrl(QUrl::fromLocalFile(
-              QString::fromStdString((core_.paths.helpFolder / "index.html").string())));
-      }),
+      openHelp_([this] { OpenHelpPage(core_.paths); }),
       languageIndex_(core.languageIndex) {
     setObjectName("UPDATE");
     setModal(true);
