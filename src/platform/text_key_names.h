@@ -115,6 +115,7 @@ inline constexpr char kTextRecordDelay[] = "RECORD_DELAY";
 inline constexpr char kTextMacroCycles[] = "MACRO_CYCLES";
 inline constexpr char kTextMacroOk[] = "MACRO_OK";
 inline constexpr char kTextMacroCancel[] = "MACRO_CANCLE";
+inline constexpr char kTextMacroApply[] = "MACRO_APPLY";
 inline constexpr char kTextMacroNewPrefix[] = "MACRO_NEW_PREFIX";
 inline constexpr char kTextMacroErrMax[] = "MACRO_ERR_MAX";
 inline constexpr char kTextMacroActionErrDelayMax[] = "MACRO_ACTION_ERR_DELAY_MAX";

@@ -215,6 +215,7 @@ const SkinControl kCompositeControls[] = {
     Control("FUNC_MEDIA_SELECT", 1128, K::Combo),
     Control("FUNCTION_KEY_SETTING_TISHI", 1203, K::Text),
     Control("FUNC_FUNCTION_SELECT", 1129, K::Combo),
+    Button("CONTROL_APPLY", 1015, K::Button, kDialog),
     Button("CONTROL_OK", 1, K::Button, kDialog),
     Button("CONTROL_CANCEL", 2, K::Button, kDialog),
 };

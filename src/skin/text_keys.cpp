@@ -113,6 +113,7 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextMacroCycles,
     kTextMacroOk,
     kTextMacroCancel,
+    kTextMacroApply,
     kTextMacroNewPrefix,
     kTextMacroErrMax,
     kTextMacroActionErrDelayMax,

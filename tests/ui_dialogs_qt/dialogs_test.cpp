@@ -311,8 +311,3 @@ TEST_F(UpdateDialogTest, BothDialogsRenderWhole) {
 
 }  // namespace
 }  // namespace vorlin
-
-// fontconfig keeps its font cache for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}

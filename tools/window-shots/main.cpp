@@ -4,6 +4,7 @@
 // Usage: window-shots OUTPUT_DIR SUFFIX
 #include <QApplication>
 #include <QImage>
+#include <QKeyEvent>
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
@@ -13,10 +14,12 @@
 #include "app/app_core.h"
 #include "app/qt/gui_bridge.h"
 #include "app/qt/main_window.h"
+#include "keys/key_codes.h"
 #include "platform/app_paths.h"
 #include "platform/prompter.h"
 #include "store/lighting_view.h"
 #include "store/profile_file.h"
+#include "ui/qt/composite_dialog.h"
 #include "ui/qt/profile_dialog.h"
 #include "ui/qt/update_dialog.h"
 
@@ -35,6 +38,66 @@ void Settle(int ms) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
         QThread::msleep(5);
     }
+}
+
+// A key as X11 delivers it (Linux input code + 8), pressed and released.
+void Tap(QWidget& to, uint32_t inputCode, Qt::Key key, uint64_t downMs, uint64_t upMs) {
+    for (auto [type, t] : {std::pair{QEvent::KeyPress, downMs}, {QEvent::KeyRelease, upMs}}) {
+        QKeyEvent e(type, key, Qt::NoModifier, inputCode + 8, 0, 0, QString());
+        e.setTimestamp(t);
+        QApplication::sendEvent(&to, &e);
+    }
+}
+
+bool Save(QWidget& w, const std::filesystem::path& file) {
+    if (!w.grab().toImage().save(QString::fromStdString(file.string()))) {
+        std::cerr << "window-shots: cannot write " << file << "\n";
+        return false;
+    }
+    std::cout << file.string() << "\n";
+    return true;
+}
+
+// The key editor's four pages, opened on the A key: a captured key, a macro recorded with its
+// delays, the multimedia and the function lists.
+bool ShootKeyEditor(vorlin::AppCore& core, vorlin::CVorlinDlg& window,
+                    const std::filesystem::path& out, const std::string& suffix) {
+    const char* languages[] = {"en", "pt"};
+    for (int language = 0; language < 2; ++language) {
+        window.ApplyLanguage(language);  // the key names come from the store's language
+        vorlin::CVorlin_DlgComposite editor(core, window.Store(), window.Keys(), &window);
+        editor.ApplyLanguage(language);
+        if (!editor.Begin(vorlin::KeyIndexOf(0x1E), 1066, false, QRect(100, 100, 40, 40)))
+            return false;
+        editor.show();
+        Settle(200);
+        Tap(editor, 57, Qt::Key_Space, 10, 20);  // captures Space
+        const std::string tail = std::string("-") + languages[language] + suffix + ".png";
+        if (!Save(editor, out / ("key-editor-key" + tail))) return false;
+        editor.Button(1029)->click();
+        editor.Button(1017)->click();  // a new macro
+        editor.Button(1020)->click();  // record: Ctrl+C with its delays
+        Tap(editor, 29, Qt::Key_Control, 1000, 1400);
+        const uint32_t c = 46;
+        QKeyEvent down(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, c + 8, 0, 0, "c");
+        down.setTimestamp(1120);
+        QApplication::sendEvent(&editor, &down);
+        QKeyEvent up(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier, c + 8, 0, 0, "c");
+        up.setTimestamp(1210);
+        QApplication::sendEvent(&editor, &up);
+        Tap(editor, 2, Qt::Key_1, 1600, 1650);
+        editor.Button(1020)->click();  // stop
+        Settle(100);
+        if (!Save(editor, out / ("key-editor-macro" + tail))) return false;
+        editor.Button(1030)->click();
+        Settle(100);
+        if (!Save(editor, out / ("key-editor-media" + tail))) return false;
+        editor.Button(1031)->click();
+        Settle(100);
+        if (!Save(editor, out / ("key-editor-function" + tail))) return false;
+        editor.CloseIfOpen();
+    }
+    return true;
 }
 
 }  // namespace
@@ -105,6 +168,7 @@ int main(int argc, char** argv) {
                 std::cout << file.string() << "\n";
             }
         }
+        if (!ShootKeyEditor(*core, window, out, suffix)) return 1;
     }
     window.ExitApplication();
     return 0;

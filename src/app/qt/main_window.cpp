@@ -161,6 +161,7 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
              // Asked from the command's thread; the dialog is read on the window's.
              SwitchFlags flags;
              bridge_.Send([this, &flags] {
+                 flags.editorOpen = compositeDialog_ && compositeDialog_->OpenCount() > 0;
                  flags.managerOpen = profileDialog_ && profileDialog_->OpenCount() > 0;
                  flags.managerHasChanges = profileDialog_ && profileDialog_->HasUnappliedChanges();
              });
@@ -169,6 +170,11 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
          [this](int row) {
              if (profileDialog_) profileDialog_->SwitchProfile(row);
          }});
+    keys_->SetEditorOpener([this](const EditorTarget& target, const QRect& button) {
+        if (!compositeDialog_)
+            compositeDialog_ = std::make_unique<CVorlin_DlgComposite>(core_, *store_, *keys_, this);
+        compositeDialog_->OpenFor(target.entry, target.controlId, target.macroOnly, button);
+    });
     EnsureUserFolder(core_.paths);
     setWindowTitle(Text(kTextMainCaption));
     if (events_.Create(options_.eventPrefix) < kNamedEventCount)
@@ -296,6 +302,7 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
     if (keys_) keys_->ApplyLanguage();
     if (lightingPanel_) lightingPanel_->ApplyLanguage(languageIndex);
     if (profileDialog_) profileDialog_->ApplyLanguage(languageIndex);
+    if (compositeDialog_) compositeDialog_->ApplyLanguage(languageIndex);
     if (updateDialog_) updateDialog_->ApplyLanguage(languageIndex);
     setWindowTitle(Text(kTextMainCaption));
     if (title_) title_->setText(windowTitle());
@@ -307,6 +314,7 @@ void CVorlinDlg::ApplyLanguage(int languageIndex) {
 
 void CVorlinDlg::CloseSecondaryWindows() {
     if (about_) about_->hide();
+    if (compositeDialog_) compositeDialog_->CloseIfOpen();
     if (profileDialog_ && profileDialog_->OpenCount() > 0) profileDialog_->reject();
     if (updateDialog_ && updateDialog_->isVisible()) updateDialog_->reject();
     activateWindow();
@@ -332,6 +340,7 @@ void CVorlinDlg::ShowMainWindow() {
 }
 
 void CVorlinDlg::Hide() {
+    if (compositeDialog_) compositeDialog_->CloseIfOpen();
     if (tray_ && tray_->InUse())
         hide();
     else

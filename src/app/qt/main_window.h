@@ -23,6 +23,7 @@
 #include "skin/qt/png_button.h"
 #include "store/lighting_model.h"
 #include "store/store_context.h"
+#include "ui/qt/composite_dialog.h"
 #include "ui/qt/keyboard_panel_view.h"
 #include "ui/qt/lighting_panel.h"
 #include "ui/qt/profile_dialog.h"
@@ -79,6 +80,7 @@ class CVorlinDlg : public CBaseDialog {
     KeyboardPanelView& Keys() { return *keys_; }
     LightingPanel& LightingControls() { return *lightingPanel_; }
     CVorlin_DlgProfile* ProfileDialog() const { return profileDialog_.get(); }
+    CVorlin_DlgComposite* CompositeDialog() const { return compositeDialog_.get(); }
     CVorlin_DlgUpdate* UpdateDialog() const { return updateDialog_.get(); }
 
   signals:
@@ -112,7 +114,8 @@ class CVorlinDlg : public CBaseDialog {
     LightingModel lighting_;
     std::unique_ptr<KeyboardPanelView> keys_;
     std::unique_ptr<LightingPanel> lightingPanel_;
-    std::unique_ptr<CVorlin_DlgProfile> profileDialog_;  // made when first opened
+    std::unique_ptr<CVorlin_DlgProfile> profileDialog_;      // made when first opened
+    std::unique_ptr<CVorlin_DlgComposite> compositeDialog_;  // made when first opened
     std::unique_ptr<CVorlin_DlgUpdate> updateDialog_;
     std::unique_ptr<ConnectionMonitor> monitor_;
     std::optional<InstanceServer> server_;

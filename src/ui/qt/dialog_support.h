@@ -50,5 +50,18 @@ void OpenHelpPage(const AppPaths& paths);
 // The dialogs' caption beside the skin's logo.
 QLabel* MakeDialogTitle(QWidget& dialog);
 inline constexpr char kDialogTextColour[] = "#e6e8eb";
+// The drop-down lists and edits of the panels and dialogs.
+inline constexpr char kComboStyle[] =
+    "QComboBox { color: #e6e8eb; background: #2b2f37; border: 1px solid #3a3f48;"
+    " border-radius: 3px; padding: 2px 6px; font-family: 'DejaVu Sans'; font-size: 12px; }"
+    "QComboBox:focus { border-color: #22c1c3; }"
+    "QComboBox:disabled { color: #5c626b; }"
+    "QComboBox QAbstractItemView { color: #e6e8eb; background: #1f2228;"
+    " selection-background-color: #22c1c3; }";
+inline constexpr char kEditStyle[] =
+    "QLineEdit { color: #e6e8eb; background: #2b2f37; border: 1px solid #3a3f48;"
+    " border-radius: 3px; padding: 2px 6px; font-family: 'DejaVu Sans'; font-size: 12px; }"
+    "QLineEdit:focus { border-color: #22c1c3; }"
+    "QLineEdit:disabled { color: #5c626b; }";
 
 }  // namespace vorlin

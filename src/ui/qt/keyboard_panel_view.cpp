@@ -195,7 +195,15 @@ void KeyboardPanelView::OnCommand(int id) {
                  panel_.RefreshKeyButtons(PanelTable(GetActiveProfile(ctx_))).keys)
                 if (k.controlId == id) ShowKey(k);
         }
-        // OpenEditor: the editor takes the selection from here once it is on the window.
+        if (click.kind == KeyClickKind::OpenEditor && openEditor_) {
+            const std::optional<EditorTarget> target = panel_.editorTarget();
+            CPngButton* b = button_(target ? target->controlId : id);
+            if (!target || !b) return;
+            // The selected look while the editor is open.
+            const QPixmap& over = looks_.keys[static_cast<size_t>(ButtonImage::Over)];
+            b->SetAltImages(over, over, true, false);
+            openEditor_(*target, QRect(b->mapToGlobal(QPoint(0, 0)), b->size()));
+        }
         return;
     }
     if (id == panelctl::kSwitchButton) {
@@ -297,6 +305,19 @@ SwitchOutcome KeyboardPanelView::SwitchNow(int profile) {
     ManagerRow(outcome.managerActiveRow);
     PressProfileButton(commands_.MarkActiveProfileButton());
     return outcome;
+}
+
+void KeyboardPanelView::SetAssignedMark(int controlId, bool assigned) {
+    if (CPngButton* b = button_(controlId)) b->SetSelected(assigned);
+}
+
+void KeyboardPanelView::RefreshKeyTooltips() {
+    for (const KeyButtonView& k : panel_.RefreshKeyTooltips(PanelTable(GetActiveProfile(ctx_))))
+        if (CPngButton* b = button_(k.controlId)) b->SetTooltip(Q(k.tooltip));
+}
+
+void KeyboardPanelView::RestoreButtonLook(int controlId) {
+    if (CPngButton* b = button_(controlId)) b->SetAltImages({}, {}, false, false);
 }
 
 void KeyboardPanelView::ShowProfileLighting(int profile) {

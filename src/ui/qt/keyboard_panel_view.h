@@ -19,6 +19,7 @@
 
 #include "skin/qt/png_button.h"
 #include "store/store_context.h"
+#include "ui/composite_editor.h"
 #include "ui/key_panel.h"
 #include "ui/profile_commands.h"
 
@@ -30,7 +31,7 @@ struct KeyboardPanelLooks {
     std::array<QPixmap, 10> busyFrames;
 };
 
-class KeyboardPanelView : public QObject, public ProfileWindow {
+class KeyboardPanelView : public QObject, public ProfileWindow, public CompositeHost {
     Q_OBJECT
   public:
     using ButtonLookup = std::function<CPngButton*(int controlId)>;
@@ -70,6 +71,14 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     void ShowProfileLighting(int profile) override;
     void RestoreLightingDefaults() override;
 
+    // The key editor: a key selection opens it for the target beside the button (its screen
+    // rectangle); it calls back for the key buttons' looks.
+    using EditorOpener = std::function<void(const EditorTarget& target, const QRect& button)>;
+    void SetEditorOpener(EditorOpener open) { openEditor_ = std::move(open); }
+    void SetAssignedMark(int controlId, bool assigned) override;
+    void RefreshKeyTooltips() override;
+    void RestoreButtonLook(int controlId) override;
+
   signals:
     void hideRequested();
     void busyChanged(bool busy);
@@ -100,6 +109,7 @@ class KeyboardPanelView : public QObject, public ProfileWindow {
     int busyFrame_ = 0;
     std::thread worker_;
     LightingHooks lightingHooks_;
+    EditorOpener openEditor_;
 };
 
 }  // namespace vorlin

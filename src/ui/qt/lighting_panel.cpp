@@ -15,6 +15,7 @@
 #include "skin/qt/skin_placement.h"
 #include "skin/skin_layout.h"
 #include "ui/keyboard_layout.h"
+#include "ui/qt/dialog_support.h"
 
 namespace vorlin {
 namespace {
@@ -140,13 +141,7 @@ void LightingPanel::Create(QWidget* window) {
             }
             case ControlKind::Combo: {
                 auto* combo = new QComboBox(window);
-                combo->setStyleSheet(
-                    "QComboBox { color: #e6e8eb; background: #2b2f37; border: 1px solid #3a3f48;"
-                    " border-radius: 3px; padding: 2px 6px; font-family: 'DejaVu Sans';"
-                    " font-size: 12px; }"
-                    "QComboBox:focus { border-color: #22c1c3; }"
-                    "QComboBox QAbstractItemView { color: #e6e8eb; background: #1f2228;"
-                    " selection-background-color: #22c1c3; }");
+                combo->setStyleSheet(kComboStyle);
                 if (id == lightctl::kModeList) {
                     modeList_ = combo;
                     connect(combo, &QComboBox::currentIndexChanged, this,

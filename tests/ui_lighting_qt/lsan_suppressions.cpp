@@ -1,6 +1,0 @@
-// Leaks the sanitizer must not count: only allocations fontconfig keeps for the life of the
-// process (its font cache), never a frame of ours. Read by the leak checker at start; kept in the
-// test binary because the discovered tests can carry only one environment variable.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig.so\n";
-}
