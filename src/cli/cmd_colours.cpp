@@ -38,6 +38,20 @@ std::string UserModeName(const LightingModel& m) {
                : std::string();
 }
 
+bool SameUserColours(const LightingModel& a, const LightingModel& b) {
+    const int p = ProfileIndex(a);
+    if (a.tool != b.tool || a.baseColour != b.baseColour || a.userColour != b.userColour)
+        return false;
+    const auto keys = LightKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const int light = keys[i].lightPosition;
+        if (PageColour(a.keyColours[p], light) != PageColour(b.keyColours[p], light)) return false;
+        // The G keys share one entry of the file, so painting one sets the flag of all nine.
+        if (light != kGKeyLightPosition && a.baseFlags[p][i] != b.baseFlags[p][i]) return false;
+    }
+    return true;
+}
+
 void PrintColours(CliSession& s, const LightingModel& m) {
     const int profile = ProfileIndex(m);
     const auto keys = LightKeys();
@@ -143,6 +157,13 @@ int RunColours(CliSession& s, const ColoursOptions& o) {
             s.out << "Base colour: " << ColourText(*base) << " already; nothing written\n";
     }
     if (s.LinkFailed()) return s.FailDevice("writing the key colours");
+    // The writes of the user-colour file report nothing: read it back.
+    LightingModel stored = model;
+    LoadUserMode(stored, s.paths);
+    if (!SameUserColours(model, stored))
+        return s.Fail(kExitFailed, "the user-colour file " +
+                                       ActiveUserColourFile(model, s.paths).string() +
+                                       " could not be written; the keyboard has the new colours.");
     if (model.mode != kUserColourMode)
         s.out << "The keyboard shows these colours in lighting mode " << kUserColourMode
               << " (now mode " << model.mode << "): vorlinctl lighting mode=" << kUserColourMode

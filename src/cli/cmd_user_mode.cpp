@@ -54,7 +54,18 @@ int RunUserMode(CliSession& s, const UserModeOptions& o) {
         RenameUserMode(model, s.paths, s.iniLock, name);
         model.userMode = current;
     }
-    if (o.verb != UserModeVerb::Show) FillUserModeList(model, s.paths);  // what the file now holds
+    if (o.verb != UserModeVerb::Show) {
+        // The file's writes report nothing: what it now holds is what is shown and checked.
+        const std::vector<std::string> wanted = model.userModeNames;
+        const int current = o.verb == UserModeVerb::Select ? o.number : model.userMode;
+        FillUserModeList(model, s.paths);
+        LightingModel stored = model;
+        LoadUserMode(stored, s.paths);
+        if (model.userModeNames != wanted || stored.userMode != current)
+            return s.Fail(kExitFailed, "the user-colour file " +
+                                           ActiveUserColourFile(model, s.paths).string() +
+                                           " could not be written.");
+    }
     PrintUserModes(s, model);
     return kExitOk;
 }

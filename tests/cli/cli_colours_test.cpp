@@ -118,6 +118,20 @@ TEST_F(CliColours, SelectingAUserModeSendsItsLayoutAndRenamingKeepsTheRest) {
     EXPECT_EQ(j["names"][4], "Night Sky");
 }
 
+TEST_F(CliColours, AColourFileThatCannotBeWrittenIsReported) {
+    Must({"colours", "show"});  // makes the user folder with its colour files
+    std::filesystem::remove(ColourFile(0));
+    std::filesystem::create_directory(ColourFile(0));
+    for (const std::vector<std::string>& args : {std::vector<std::string>{"colours", "Esc=#123456"},
+                                                 {"user-mode", "select", "2"},
+                                                 {"user-mode", "rename", "1", "X"}}) {
+        CliRun r = Run(args);
+        EXPECT_EQ(r.code, kExitFailed) << args[0];
+        EXPECT_NE(r.err.find("UserDengColor_0.userd could not be written"), std::string::npos)
+            << r.err;
+    }
+}
+
 TEST_F(CliColours, AKeyboardWithoutUserColoursIsRefused) {
     model = "0c45:5004";
     for (const std::vector<std::string>& args : {std::vector<std::string>{"colours", "show"},

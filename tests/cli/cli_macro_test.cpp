@@ -6,6 +6,8 @@
 #include <fstream>
 
 #include "cli/cli_fixture.h"
+#include "cli/macro_words.h"
+#include "keys/key_table.h"
 #include "platform/utf.h"
 #include "store/macro_area.h"
 
@@ -261,6 +263,29 @@ TEST_F(CliMacro, RenameKeepsTheActionsAndTheKeys) {
     EXPECT_EQ(show.out,
               "Macro \"Inferno\" (id 1, repeat 1, 2 actions)\n  press   A, 50 ms\n"
               "  release A, 0 ms\n");
+}
+
+TEST(MacroWords, EveryKeyAMacroCanPlayIsWrittenSoThatItReadsBackInBothLanguages) {
+    const AppPaths paths = MakeAppPaths(VORLIN_ASSETS_DIR);
+    const LanguageCache texts(paths);
+    int keys = 0;
+    for (int language = 0; language < 2; ++language) {
+        for (int index = 1; index < kKeyTableRows; ++index) {
+            const KeyCode code = KeyCodeOf(static_cast<KeyIndex>(index));
+            if (code == 0 || MacroKeyRecord(code) == DeviceKeyRecord{}) continue;
+            ++keys;
+            for (uint16_t release : {0, 1}) {
+                const MacroAction a{1230, code, release};
+                const std::string word = MacroActionWord(texts, language, a);
+                const ParsedMacroAction back = ParseMacroAction(texts, language, word);
+                EXPECT_EQ(back.error, "") << word;
+                EXPECT_EQ(back.action.keyCode, code) << word << " in language " << language;
+                EXPECT_EQ(back.action.release, release) << word;
+                EXPECT_EQ(back.action.delayMs, 1230) << word;
+            }
+        }
+    }
+    EXPECT_GT(keys, 200);
 }
 
 }  // namespace
