@@ -223,8 +223,9 @@ int RunRename(CliSession& s, const MacroOptions& o) {
     if (int code = LoadForChange(s, store); code != kExitOk) return code;
     std::lock_guard<std::recursive_mutex> guard(store.work.lock);
     std::vector<MacroRecord> records = store.work.macros;
-    MacroRecord* r = const_cast<MacroRecord*>(FindMacroByName(records, o.name));
-    if (!r) return FailNoMacro(s, store.work, o.name);
+    const MacroRecord* found = FindMacroByName(records, o.name);
+    if (!found) return FailNoMacro(s, store.work, o.name);
+    MacroRecord* r = &records[static_cast<size_t>(found - records.data())];
     if (const MacroRecord* taken = FindMacroByName(records, o.newName, r))
         return s.Fail(kExitUsage, "a macro named " + Quoted(NameOf(*taken)) +
                                       " exists already (id " + std::to_string(taken->macroId) +
