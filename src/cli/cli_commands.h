@@ -27,5 +27,8 @@ void AddRestoreCommand(CLI::App& app, CliSession& session, CommandAction& action
 void AddExportCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddShowCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddAssignCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddMacroCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddColoursCommand(CLI::App& app, CliSession& session, CommandAction& action);
+void AddUserModeCommand(CLI::App& app, CliSession& session, CommandAction& action);
 
 }  // namespace vorlin

@@ -42,4 +42,16 @@ int ConfirmOverwrite(CliSession& s, const std::filesystem::path& file);
 // the error printed.
 int LoadKeyboardIntoStore(CliSession& s, CliStore& store);
 
+// What the main window does on connection, for the commands that change the configuration: the
+// keyboard into the active profile's backing file, and that file into the work store. kExitOk
+// or the error printed.
+int ReloadWorkStore(CliSession& s, CliStore& store);
+
+// The main window's Apply after an edit of the work store: refused, with nothing written, when
+// the macros would not fit the keyboard's memory; otherwise the active profile's backing file is
+// saved and the work store written to the keyboard (all three profiles with allProfiles, or
+// after a macro used by keys was deleted). what names the write in an error. kExitOk or the
+// error printed.
+int ApplyWorkStore(CliSession& s, CliStore& store, bool allProfiles, const std::string& what);
+
 }  // namespace vorlin

@@ -1,11 +1,6 @@
 // assign: changes one key in the work store, which holds the active profile's backing file as
 // the main window loads it on connection, saves that file and applies it to the keyboard.
-#include <unistd.h>
-
 #include <CLI/CLI.hpp>
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
 
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
@@ -37,51 +32,15 @@ bool KeyboardHasKey(CliSession& s, KeyCode code) {
     return false;
 }
 
-// Why a backing file cannot be written, in words; empty when nothing stands in the way. The
-// file is replaced by a new one made beside it, so what counts is its folder.
-std::string WhyUnwritable(const std::filesystem::path& file) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    if (fs::is_directory(file, ec)) return "it is a folder";
-    const fs::path folder = file.parent_path();
-    if (!fs::is_directory(folder, ec)) {
-        fs::create_directories(folder, ec);
-        if (ec) return ec.message();
-        if (!fs::is_directory(folder, ec)) return "its folder cannot be made";
-    }
-    if (::access(folder.c_str(), W_OK | X_OK) != 0) return std::strerror(errno);
-    return {};
-}
-
-int FailBackingFile(CliSession& s, int profile, std::string why) {
-    const std::filesystem::path file = ProfileFilePath(s.paths, profile);
-    if (why.empty()) why = WhyUnwritable(file);
-    return s.Fail(kExitFailed, "the backing file of profile " + std::to_string(profile) + " (" +
-                                   file.string() + ") cannot be written" +
-                                   (why.empty() ? "" : ": " + why) +
-                                   "; the keyboard was not changed.");
-}
-
 int RunAssign(CliSession& s, const AssignOptions& o) {
     const std::optional<KeyCode> key = ParseKeyName(s.texts, s.languageIndex, o.key);
-    if (!key) return s.Fail(kExitUsage, "unknown key \"" + o.key + "\".");
+    if (!key) return s.Fail(kExitUsage, UnknownKeyText(s.texts, s.languageIndex, o.key) + ".");
     if (int code = s.Connect(); code != kExitOk) return code;
     if (!KeyboardHasKey(s, *key))
         return s.Fail(kExitUsage, "this keyboard has no key \"" + o.key + "\".");
 
     CliStore store(s);
-    s.ClearLinkFailure();
-    // What the main window does on connection: the keyboard into the backing file, and that
-    // file into the work store.
-    if (ReloadFromKeyboard(store.ctx) != 1) {
-        // The keyboard may have answered every read and the backing file not taken it.
-        const int p = GetActiveProfile(store.ctx);
-        if (p >= 0 && !s.LinkFailed()) {
-            std::string why = WhyUnwritable(ProfileFilePath(s.paths, p));
-            if (!why.empty()) return FailBackingFile(s, p, why);
-        }
-        return s.FailDevice("reading the keyboard");
-    }
+    if (int code = ReloadWorkStore(s, store); code != kExitOk) return code;
     const int active = GetActiveProfile(store.ctx);
     const int table = o.profile >= 0 ? o.profile : active;
 
@@ -96,11 +55,10 @@ int RunAssign(CliSession& s, const AssignOptions& o) {
     if (target.type != kActionLaunch && target.type != kActionText)
         ClearKeyString(store.work, table * kKeyActionsPerTable + entry);
 
-    s.ClearLinkFailure();
-    if (SaveActiveProfileFile(store.ctx) != 1) return FailBackingFile(s, active, {});
     // Another profile than the active one is written along with all three.
-    if (SnapshotAndApply(store.ctx, table != active) != 1)
-        return s.FailDevice("writing the key map to the keyboard");
+    if (int code = ApplyWorkStore(s, store, table != active, "writing the key map to the keyboard");
+        code != kExitOk)
+        return code;
     s.out << "Profile " << table << ": " << EntryName(s.texts, s.languageIndex, entry) << " -> "
           << DescribeAction(s.texts, s.languageIndex, store.work, table, entry) << '\n';
     return kExitOk;

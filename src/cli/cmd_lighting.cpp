@@ -10,6 +10,7 @@
 
 #include "cli/cli_commands.h"
 #include "cli/cli_context.h"
+#include "cli/cli_lighting.h"
 #include "skin/language.h"
 #include "store/device_state.h"
 #include "store/lighting_edits.h"
@@ -74,13 +75,7 @@ std::string ParseSettings(const std::vector<std::string>& words, Settings& out) 
             else
                 return bad("left, right, up, down, spread or converge");
         } else if (name == "colour" || name == "color") {
-            unsigned r, g, b;
-            char tail;
-            if (v.size() != 7 || v[0] != '#' ||
-                std::sscanf(v.c_str(), "#%2x%2x%2x%c", &r, &g, &b, &tail) != 3 ||
-                !std::all_of(v.begin() + 1, v.end(), ::isxdigit))
-                return bad("#RRGGBB");
-            out.colour = MakeRgb(int(r), int(g), int(b));
+            if (!(out.colour = ParseColourText(v))) return bad("#RRGGBB");
         } else if (name == "multicolour" || name == "multicolor") {
             if (v == "on")
                 out.multicolour = true;
@@ -108,12 +103,6 @@ const char* DirectionName(int mode, int direction) {
     if (p->direction == ModeDirection::kUpDown) return left ? "up" : "down";
     if (p->direction == ModeDirection::kSpreadConverge) return left ? "spread" : "converge";
     return left ? "left" : "right";
-}
-
-std::string ColourText(Rgb c) {
-    char buf[8];
-    std::snprintf(buf, sizeof buf, "#%02X%02X%02X", RedOf(c), GreenOf(c), BlueOf(c));
-    return buf;
 }
 
 // Finds an offered mode by number or (case-insensitive) name; 0 when none.

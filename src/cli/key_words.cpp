@@ -1,8 +1,10 @@
 // Key names and assignments in words.
 #include "cli/key_words.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
+#include <map>
 
 #include "keys/key_codes.h"
 #include "keys/key_table.h"
@@ -58,6 +60,22 @@ std::string MacroName(const MacroRecord& r) {
     return Utf16ToUtf8(r.Name());
 }
 
+// Edits (insert, delete, replace) that turn a into b.
+size_t EditDistance(const std::string& a, const std::string& b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] != b[j - 1])});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
 }  // namespace
 
 std::string NormaliseName(const std::string& name) {
@@ -99,6 +117,93 @@ std::optional<KeyCode> ParseKeyName(const LanguageCache& texts, int languageInde
         }
     }
     return std::nullopt;
+}
+
+std::vector<std::string> ClosestKeyNames(const LanguageCache& texts, int languageIndex,
+                                         const std::string& name,
+                                         std::span<const std::string> extra) {
+    const std::string wanted = NormaliseName(name);
+    if (wanted.empty()) return {};
+    // Every name ParseKeyName takes, with the key it names (extra names count as keys of their
+    // own).
+    struct Candidate {
+        std::string text;
+        uint32_t key;
+    };
+    std::vector<Candidate> candidates;
+    for (int index = 1; index < kKeyTableRows; ++index) {
+        const KeyRow& row = KeyRowAt(static_cast<KeyIndex>(index));
+        const uint32_t code = KeyCodeOf(static_cast<KeyIndex>(index));
+        if (row.nameKey[0] != '\0') {
+            std::string text = LookupText(texts, row.nameKey, languageIndex);
+            if (!text.empty() && text != "#Error") candidates.push_back({text, code});
+            candidates.push_back({ShortNameKey(row.nameKey), code});
+        }
+        if (row.label[0] != '\0') candidates.push_back({row.label, code});
+    }
+    for (int g = 0; g < kGKeys; ++g)
+        candidates.push_back({"G" + std::to_string(g + 1), uint32_t(kFirstGKey + g)});
+    for (size_t i = 0; i < extra.size(); ++i)
+        candidates.push_back({extra[i], 0x10000u + uint32_t(i)});
+
+    // The nearest spelling of each key.
+    std::map<uint32_t, std::pair<size_t, std::string>> best;
+    const size_t limit = std::max<size_t>(2, wanted.size() / 3);
+    for (const Candidate& c : candidates) {
+        const size_t d = EditDistance(wanted, NormaliseName(c.text));
+        if (d > limit) continue;
+        auto it = best.find(c.key);
+        if (it == best.end() || d < it->second.first) best[c.key] = {d, c.text};
+    }
+    std::vector<std::pair<size_t, std::string>> ranked;
+    for (const auto& [key, entry] : best) ranked.push_back(entry);
+    std::stable_sort(ranked.begin(), ranked.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> names;
+    for (const auto& r : ranked) {
+        if (names.size() == 3) break;
+        if (std::find(names.begin(), names.end(), r.second) == names.end())
+            names.push_back(r.second);
+    }
+    return names;
+}
+
+std::string UnknownKeyText(const LanguageCache& texts, int languageIndex, const std::string& name,
+                           std::span<const std::string> extra) {
+    std::string text = "unknown key \"" + name + "\"";
+    const std::vector<std::string> near = ClosestKeyNames(texts, languageIndex, name, extra);
+    for (size_t i = 0; i < near.size(); ++i)
+        text += (i == 0 ? (near.size() == 1 ? "; the nearest name is " : "; the nearest names are ")
+                 : i + 1 == near.size() ? " and "
+                                        : ", ") +
+                near[i];
+    return text;
+}
+
+std::optional<KeyCode> ParseMacroKeyName(const LanguageCache& texts, int languageIndex,
+                                         const std::string& name) {
+    const size_t colon = name.find(':');
+    if (colon != std::string::npos && NormaliseName(name.substr(0, colon)) == "mouse") {
+        const std::string word = NormaliseName(name.substr(colon + 1));
+        for (const MouseWord& m : kMouseWords)
+            if (NormaliseName(m.word) == word) return m.code;
+        return std::nullopt;
+    }
+    return ParseKeyName(texts, languageIndex, name);
+}
+
+std::string KeyWordOf(const LanguageCache& texts, int languageIndex, KeyCode code) {
+    if (code >= kFirstGKey && code < kFirstGKey + kGKeys)
+        return "G" + std::to_string(code - kFirstGKey + 1);
+    const KeyRow& row = KeyRowAt(KeyIndexOf(code));
+    for (const std::string& word : {std::string(row.label), ShortNameKey(row.nameKey)}) {
+        // A name with a colon or an at sign would not survive the action syntax.
+        if (word.empty() || word.find_first_of(":@#") != std::string::npos) continue;
+        if (ParseKeyName(texts, languageIndex, word) == code) return word;
+    }
+    char hex[8];
+    std::snprintf(hex, sizeof hex, "0x%X", static_cast<unsigned>(code));
+    return hex;
 }
 
 std::string EntryName(const LanguageCache& texts, int languageIndex, KeyIndex entry) {

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <optional>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "keys/key_action.h"
 #include "skin/language.h"
@@ -16,6 +18,22 @@ namespace vorlin {
 // "A", "Left Ctrl", "lctrl", "G3", "0x1E" (a KeyCode in hex); nullopt when nothing matches.
 std::optional<KeyCode> ParseKeyName(const LanguageCache& texts, int languageIndex,
                                     const std::string& name);
+// The known key names closest to one that matched nothing, nearest first and at most three (one
+// per key); extra names (such as "Fn") take part too. Empty when none is near.
+std::vector<std::string> ClosestKeyNames(const LanguageCache& texts, int languageIndex,
+                                         const std::string& name,
+                                         std::span<const std::string> extra = {});
+// `unknown key "NAME"`, followed by "; the nearest names are A, B and C" when some are near.
+std::string UnknownKeyText(const LanguageCache& texts, int languageIndex, const std::string& name,
+                           std::span<const std::string> extra = {});
+// The key of a macro action: a key name, or mouse:left|right|middle|wheel-up|wheel-down.
+std::optional<KeyCode> ParseMacroKeyName(const LanguageCache& texts, int languageIndex,
+                                         const std::string& name);
+// A name of the key that ParseKeyName reads back as that same key in this language, for files
+// written to be read again: the English label where it is unambiguous, else the short language
+// key name, else the code in hex.
+std::string KeyWordOf(const LanguageCache& texts, int languageIndex, KeyCode code);
+
 // The name of a key-table entry (G keys by their G number).
 std::string EntryName(const LanguageCache& texts, int languageIndex, KeyIndex entry);
 

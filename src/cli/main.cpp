@@ -36,9 +36,9 @@ class HeldOutput {
 
 // Every command, in the order --help lists them.
 constexpr AddCommand kCommands[] = {
-    AddDevicesCommand,  AddInfoCommand,   AddProfileCommand, AddBackupCommand,
-    AddRestoreCommand,  AddExportCommand, AddShowCommand,    AddAssignCommand,
-    AddLightingCommand, AddBootCommand,   AddWatchCommand,
+    AddDevicesCommand, AddInfoCommand,     AddProfileCommand, AddBackupCommand, AddRestoreCommand,
+    AddExportCommand,  AddShowCommand,     AddAssignCommand,  AddMacroCommand,  AddLightingCommand,
+    AddColoursCommand, AddUserModeCommand, AddBootCommand,    AddWatchCommand,
 };
 
 void AddGlobalOptions(CLI::App& app, CliOptions& o) {

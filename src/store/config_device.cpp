@@ -139,11 +139,11 @@ int ApplyToDevice(StoreContext& ctx, bool allProfiles) {
 
     const MacroAreaSizes sizes = MacroAreaSize(ctx.apply);
     const unsigned capacity = ctx.connection.macroCapacity.load();
-    if (capacity < sizes.bare || sizes.bare > kMacroAreaMaxSize) {
+    if (!MacroAreaFits(sizes, capacity)) {
         ctx.prompter.Ask(kTextExtraMacroTooLong, PromptButtons::Ok);
         return 0;
     }
-    const bool withNames = capacity >= sizes.full && sizes.full <= kMacroAreaMaxSize;
+    const bool withNames = MacroAreaFitsWithNames(sizes, capacity);
     std::vector<uint8_t> area(withNames ? sizes.full : sizes.bare);
     EncodeMacroArea(ctx.apply, area, withNames);
 

@@ -2,6 +2,7 @@
 #include "store/lighting_edits.h"
 
 #include <array>
+#include <optional>
 
 #include "device/protocol.h"
 #include "store/lighting_modes.h"
@@ -16,6 +17,18 @@ void WriteByte(LightingModel& model, DeviceLink& link, int field, int value) {
 
 std::array<uint8_t, 3> RgbBytes(Rgb c) {
     return {uint8_t(RedOf(c)), uint8_t(GreenOf(c)), uint8_t(BlueOf(c))};
+}
+
+// The colour and base flag a click gives a key with the current tool; nullopt for a tool that
+// paints nothing.
+struct ToolPaint {
+    Rgb colour;
+    bool flag;
+};
+std::optional<ToolPaint> PaintOfTool(const LightingModel& model) {
+    if (model.tool == kToolBaseColour) return ToolPaint{model.baseColour, true};
+    if (model.tool == kToolFreeColour) return ToolPaint{model.userColour, false};
+    return std::nullopt;
 }
 
 }  // namespace
@@ -109,29 +122,40 @@ int LoadProfileLighting(LightingModel& model, LightingContext& ctx, int profile)
 
 int PaintKey(LightingModel& model, LightingContext& ctx, int controlId) {
     if (model.mode != kUserColourMode) return 0;
+    return PaintKeyWithTool(model, ctx, controlId);
+}
+
+int PaintKeyWithTool(LightingModel& model, LightingContext& ctx, int controlId) {
     const int position = LightPositionOf(controlId);
     if (position < 0) return 0;
-    Rgb colour;
-    bool flag;
-    if (model.tool == kToolBaseColour) {
-        colour = model.baseColour;
-        flag = true;
-    } else if (model.tool == kToolFreeColour) {
-        colour = model.userColour;
-        flag = false;
-    } else {
-        return 0;
-    }
+    const std::optional<ToolPaint> paint = PaintOfTool(model);
+    if (!paint) return 0;
     const int profile = ProfileIndex(model);
     int key = LightKeyIndex(controlId);
-    if (key >= 0) model.baseFlags[profile][key] = flag;
+    if (key >= 0) model.baseFlags[profile][key] = paint->flag;
 
-    auto rgb = RgbBytes(colour);
+    auto rgb = RgbBytes(paint->colour);
     ConfigBegin(ctx.link);
     WriteKeyColours(ctx.link, rgb.data(), 3, position, profile);
     ConfigEnd(ctx.link);
-    SetPageColour(model.keyColours[profile], position, colour);
-    SaveKeyColour(model, ctx.paths, ctx.iniLock, position, colour, flag);
+    SetPageColour(model.keyColours[profile], position, paint->colour);
+    SaveKeyColour(model, ctx.paths, ctx.iniLock, position, paint->colour, paint->flag);
+    return 1;
+}
+
+int PaintAllKeysWithTool(LightingModel& model, LightingContext& ctx) {
+    const std::optional<ToolPaint> paint = PaintOfTool(model);
+    if (!paint) return 0;
+    const int profile = ProfileIndex(model);
+    UserColourFile file(ActiveUserColourFile(model, ctx.paths));
+    auto keys = LightKeys();
+    for (size_t i = 0; i < keys.size(); ++i) {
+        model.baseFlags[profile][i] = paint->flag;
+        SetPageColour(model.keyColours[profile], keys[i].lightPosition, paint->colour);
+        file.SetKeyColour(model.userMode, keys[i].lightPosition, {paint->colour, paint->flag});
+    }
+    file.Save();
+    SendKeyColours(model, ctx.link);
     return 1;
 }
 

@@ -33,6 +33,12 @@ int LoadProfileLighting(LightingModel& model, LightingContext& ctx, int profile)
 // A click on a key button in the lighting view: in the user-colour mode the key takes the
 // colour of the current tool. Returns 1 when the key was painted.
 int PaintKey(LightingModel& model, LightingContext& ctx, int controlId);
+// The same painting in any mode (the keyboard keeps the page for when the user-colour mode is
+// selected): the key's colour and base flag from the tool, sent, put in the page and saved.
+int PaintKeyWithTool(LightingModel& model, LightingContext& ctx, int controlId);
+// Every key painted with the current tool at once: one write of the user-colour file and the
+// whole page sent, as a base-colour change sends it. 1 done, 0 for a tool that paints nothing.
+int PaintAllKeysWithTool(LightingModel& model, LightingContext& ctx);
 void SetFreeColour(LightingModel& model, const AppPaths& paths, Rgb colour);
 // Recolours exactly the keys whose base flag is set and sends the page; false, with nothing
 // written, when the colour is the current one.

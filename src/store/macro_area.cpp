@@ -51,6 +51,14 @@ MacroAreaSizes MacroAreaSize(const ConfigStore& store) {
     return sizes;
 }
 
+bool MacroAreaFits(const MacroAreaSizes& sizes, unsigned capacity) {
+    return capacity >= sizes.bare && sizes.bare <= kMacroAreaMaxSize;
+}
+
+bool MacroAreaFitsWithNames(const MacroAreaSizes& sizes, unsigned capacity) {
+    return capacity >= sizes.full && sizes.full <= kMacroAreaMaxSize;
+}
+
 namespace {
 
 DeviceKeyRecord ComputeMacroKeyRecord(KeyCode code) {

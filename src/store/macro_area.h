@@ -25,6 +25,11 @@ struct MacroAreaSizes {
 
 // Under the store's lock.
 MacroAreaSizes MacroAreaSize(const ConfigStore& store);
+// Whether an area of these sizes can be written to a keyboard granting capacity bytes (without
+// names when only that fits); an apply is refused otherwise.
+bool MacroAreaFits(const MacroAreaSizes& sizes, unsigned capacity);
+// Whether the names fit too.
+bool MacroAreaFitsWithNames(const MacroAreaSizes& sizes, unsigned capacity);
 
 // Fills buffer from the store's macro list (under its lock); the buffer's size is the area size
 // written into the header. Nothing is written past the buffer.

@@ -61,6 +61,14 @@ class CliFixture : public ::testing::Test {
     }
 
     std::filesystem::path State() const { return dir / "keyboard.vsim"; }
+    // Changes the keyboard's memory between runs, as something else had done it.
+    template <typename Edit>
+    void EditKeyboard(Edit&& edit) {
+        SimMemory m = Keyboard();
+        edit(m);
+        std::string why;
+        ASSERT_TRUE(SaveSimMemory(m, State().string(), &why)) << why;
+    }
     std::filesystem::path UserFolder() const { return dir / "data" / "Morvane Tesslar"; }
 
     // The keyboard's memory as the last run left it (factory memory before any run).
@@ -77,6 +85,20 @@ class CliFixture : public ::testing::Test {
     std::string model = "320f:5000";
     bool socket = false;
 };
+
+// Factory records of the 128-key model: the position of a key in its key maps.
+inline int PositionOf(const SimMemory& m, KeyCode code) {
+    for (unsigned i = 0; i < m.info().keyCount; ++i) {
+        DeviceKeyRecord r{m.factoryMap[3 * i], m.factoryMap[3 * i + 1], m.factoryMap[3 * i + 2]};
+        if (DecodeDeviceRecord(r) == code) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+inline DeviceKeyRecord RecordAt(const SimMemory& m, int profile, int position) {
+    const size_t at = profile * m.info().keyMapSize + 3 * position;
+    return {m.keyMaps[at], m.keyMaps[at + 1], m.keyMaps[at + 2]};
+}
 
 // A profile file with a macro "Fire" (A down, 50 ms, A up) on G1 of profile 0, Caps Lock sending
 // Left Ctrl in profile 1, and a launch key (a text the keyboard does not keep) in profile 2.

@@ -21,20 +21,6 @@ namespace fs = std::filesystem;
 
 class Cli : public CliFixture {};
 
-// Factory records of the 128-key model: the position of a key in its key maps.
-int PositionOf(const SimMemory& m, KeyCode code) {
-    for (unsigned i = 0; i < m.info().keyCount; ++i) {
-        DeviceKeyRecord r{m.factoryMap[3 * i], m.factoryMap[3 * i + 1], m.factoryMap[3 * i + 2]};
-        if (DecodeDeviceRecord(r) == code) return static_cast<int>(i);
-    }
-    return -1;
-}
-
-DeviceKeyRecord RecordAt(const SimMemory& m, int profile, int position) {
-    const size_t at = profile * m.info().keyMapSize + 3 * position;
-    return {m.keyMaps[at], m.keyMaps[at + 1], m.keyMaps[at + 2]};
-}
-
 TEST_F(Cli, BadArgumentsAreRefusedBeforeAnythingIsWritten) {
     struct Case {
         std::vector<std::string> args;
