@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <optional>
+#include <utility>
 
 #include "platform/app_paths.h"
 #include "platform/atomic_file.h"
@@ -176,6 +177,12 @@ std::string AutostartCommand(const fs::path& program, std::string_view pathList)
         break;
     }
     return QuoteExecArgument(program.string()) + " /Start";
+}
+
+AutostartEntry ProgramAutostartEntry(std::string name) {
+    const fs::path program = ExecutableFolder() / "vorlin";
+    const char* path = std::getenv("PATH");
+    return {std::move(name), AutostartCommand(program, path ? path : ""), program};
 }
 
 bool SetAutostart(const AutostartFolders& folders, bool on, const AutostartEntry& entry,

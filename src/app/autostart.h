@@ -35,6 +35,9 @@ struct AutostartEntry {
     std::filesystem::path program;  // TryExec=: a removed program is not tried
 };
 
+// The entry of the program "vorlin" beside the running executable, named name, found by PATH.
+AutostartEntry ProgramAutostartEntry(std::string name);
+
 // On: writes the user's entry (atomically). Off: removes it, or, when a system entry would
 // still start the program, writes a user entry with Hidden=true over it. false with *why (a
 // sentence end: "cannot write /x/vorlin.desktop: Permission denied") when a step failed; the

@@ -35,12 +35,14 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextMenu4,
     kTextMenuLanguage,
     kTextMenuFirmware,
+    kTextMenuAutostart,
     kTextLangAboutTitle,
     kTextAboutIntroduction,
     kTextAboutCopyright,
     kTextLangAboutOk,
     // Messages and prompts
     kTextMainNoDevicePrompt,
+    kTextMainAutostartFailed,
     kTextMainPromptImport,
     kTextMainPromptExportFailed,
     kTextMainPromptDefault,
@@ -135,6 +137,7 @@ constexpr FormatTextKey kFormatTextKeys[] = {
     {kTextMacroActionErrDelayMax, "%d"sv},
     {kTextProfileFormatError, "%s"sv},
     {kTextProfileNewFailed, "%s"sv},
+    {kTextMainAutostartFailed, "%s"sv},
 };
 
 }  // namespace
