@@ -3,6 +3,7 @@
 #include <semaphore.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QThread>
 #include <chrono>
@@ -151,6 +152,32 @@ TEST_F(MainWindowTest, MenusAndCaptionsFollowTheLanguage) {
         ASSERT_NE(window_->Button(1135), nullptr);
         EXPECT_EQ(window_->Button(1135)->accessibleName().toStdString(), c.profile1);
     }
+}
+
+TEST_F(MainWindowTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry) {
+    ::setenv("XDG_CONFIG_DIRS", (home_.path() / "xdg").c_str(), 1);
+    const fs::path entry = home_.path() / "XDG_CONFIG_HOME/autostart/vorlin.desktop";
+    Start();
+    window_->OnCommand(1139);
+    auto* item = window_->findChild<QAction*>("autostart");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text().toStdString(), "Start with the desktop");
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_NE(test::ReadBytes(entry).find(" /Start\n"), std::string::npos);
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(fs::exists(entry));
+
+    // A failure is told, and the tick shows what is really there.
+    fs::create_directories(entry / "in-the-way");
+    item->trigger();
+    EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_AUTOSTART_FAILED"});
+    EXPECT_FALSE(item->isChecked());
+    ::unsetenv("XDG_CONFIG_DIRS");
 }
 
 TEST_F(MainWindowTest, LedMarksTheGKeysTheActiveProfileAssigns) {

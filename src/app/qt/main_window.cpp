@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <iostream>
 
+#include "app/autostart.h"
 #include "app/daemon_launch.h"
 #include "app/qt/language_menu.h"
 #include "device/protocol.h"
@@ -465,10 +466,24 @@ void CVorlinDlg::ShowButtonMenu() {
         QAction* firmware = buttonMenu_->addAction(QString());
         firmware->setData(32780);
         connect(firmware, &QAction::triggered, this, [this] { OnCommand(32780); });
+        QAction* autostart = buttonMenu_->addAction(QString());
+        autostart->setObjectName("autostart");
+        autostart->setCheckable(true);
+        connect(autostart, &QAction::triggered, this, [this, autostart](bool on) {
+            const AutostartFolders folders = AutostartFoldersFromEnvironment();
+            std::string why;
+            if (!SetAutostart(folders, on,
+                              ProgramAutostartEntry(Text(kTextMainCaption).toStdString()), &why))
+                prompter_.Ask(kTextMainAutostartFailed, PromptButtons::Ok, why);
+            autostart->setChecked(AutostartEnabled(folders));
+        });
     }
     for (QAction* a : buttonMenu_->actions()) {
         const int id = a->data().toInt();
-        if (id == 32780)
+        if (a->objectName() == "autostart") {
+            a->setText(Text(kTextMenuAutostart));
+            a->setChecked(AutostartEnabled(AutostartFoldersFromEnvironment()));
+        } else if (id == 32780)
             a->setText(Text(kTextMenuFirmware));
         else if (id != 0)
             a->setText(MenuLabel(id));
