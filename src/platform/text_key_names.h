@@ -40,6 +40,8 @@ inline constexpr char kTextLangAboutOk[] = "LANG_ABOUT_OK";
 
 // Messages and prompts
 inline constexpr char kTextMainNoDevicePrompt[] = "MAIN_NO_DEVICE_PROMPT";
+inline constexpr char kTextMainNoAccessPrompt[] = "MAIN_NO_ACCESS_PROMPT";
+inline constexpr char kTextMainNoAccessApplyPrompt[] = "MAIN_NO_ACCESS_APPLY_PROMPT";
 inline constexpr char kTextMainAutostartFailed[] = "MAIN_AUTOSTART_FAILED";
 inline constexpr char kTextMainPromptImport[] = "MAIN_PROMPT_INPORT";
 inline constexpr char kTextMainPromptExportFailed[] = "MAIN_PROMPT_EXPORT_FAILED";

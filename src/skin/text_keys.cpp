@@ -42,6 +42,8 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextLangAboutOk,
     // Messages and prompts
     kTextMainNoDevicePrompt,
+    kTextMainNoAccessPrompt,
+    kTextMainNoAccessApplyPrompt,
     kTextMainAutostartFailed,
     kTextMainPromptImport,
     kTextMainPromptExportFailed,
@@ -138,6 +140,8 @@ constexpr FormatTextKey kFormatTextKeys[] = {
     {kTextProfileFormatError, "%s"sv},
     {kTextProfileNewFailed, "%s"sv},
     {kTextMainAutostartFailed, "%s"sv},
+    {kTextMainNoAccessPrompt, "%s"sv},
+    {kTextMainNoAccessApplyPrompt, "%s"sv},
 };
 
 }  // namespace
