@@ -63,6 +63,7 @@ class MainWindowTest : public ::testing::Test {
         options.timings.searchPoll = 20ms;
         options.timings.connectedPoll = 20ms;
         options.eventPrefix = eventPrefix_;
+        options.accessNotice = [this] { return accessNotice_; };
         window_ = std::make_unique<CVorlinDlg>(*core_, bridge_, prompter_, options);
         InstanceStart start = StartInstance(instanceFolder_, false);
         ASSERT_TRUE(start.server) << start.message;
@@ -79,6 +80,7 @@ class MainWindowTest : public ::testing::Test {
     test::ScriptedPrompter prompter_{true};
     std::string eventPrefix_ = "VorlinTest" + std::to_string(::getpid()) + "_Event_";
     std::unique_ptr<CVorlinDlg> window_;
+    std::optional<AccessNotice> accessNotice_;  // what the machine says of the keyboard's nodes
 };
 
 TEST_F(MainWindowTest, FirstConnectionShowsTheWindowAndASecondStartAsksItToShow) {
@@ -109,6 +111,33 @@ TEST_F(MainWindowTest, ShowingWithoutAKeyboardSaysSoAndLeavesTheWindowAlone) {
     window_->OnCommand(32771);
     EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
     EXPECT_FALSE(Shown());
+}
+
+TEST_F(MainWindowTest, AKeyboardRefusedToThisUserIsToldAndOpensOnceAccessIsGranted) {
+    core_->sim->Vanish();
+    accessNotice_ = AccessNotice{"MAIN_NO_ACCESS_PROMPT", "\n\n/dev/hidraw9  crw------- root:root"};
+    Start();
+    // The first search finds nothing usable: the user who started it is told at once.
+    ASSERT_TRUE(WaitFor([&] { return !prompter_.Keys().empty(); }));
+    EXPECT_EQ(prompter_.Questions().front().argument, accessNotice_->argument);
+    window_->OnCommand(32771);
+    EXPECT_EQ(prompter_.Keys(),
+              (std::vector<std::string>{"MAIN_NO_ACCESS_PROMPT", "MAIN_NO_ACCESS_PROMPT"}));
+    EXPECT_FALSE(Shown());
+    // Access granted: the monitor finds the keyboard and the window the user asked for opens.
+    accessNotice_.reset();
+    core_->sim->Reappear();
+    EXPECT_TRUE(WaitFor([&] { return Connected() && Shown(); }));
+}
+
+TEST_F(MainWindowTest, StartedHiddenNothingIsToldUntilTheWindowIsAskedFor) {
+    core_->sim->Vanish();
+    accessNotice_ = AccessNotice{"MAIN_NO_ACCESS_APPLY_PROMPT", "\n\n/dev/hidraw9"};
+    Start(/*startHidden=*/true);
+    WaitFor([] { return false; }, 300ms);
+    EXPECT_TRUE(prompter_.Keys().empty());
+    window_->OnCommand(32771);
+    EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_ACCESS_APPLY_PROMPT"});
 }
 
 TEST_F(MainWindowTest, UnplugHidesTheWindowAndClosesTheAboutBoxReplugDoesNotShowIt) {

@@ -30,6 +30,7 @@ namespace vorlin {
 namespace {
 
 constexpr int kPreviewFirstMs = 100;
+constexpr int kFirstSearchCheckMs = 100;
 // Between the logo and the link in the title band.
 constexpr QRect kTitleRect(56, 10, 250, 24);
 constexpr int kPreviewPeriodMs = 50;
@@ -109,6 +110,18 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     monitor_ = std::make_unique<ConnectionMonitor>(*core_.link, core_.state, sink_, prompter_,
                                                    options_.timings);
     monitor_->Start();
+    if (!options_.startHidden) {
+        // Started by the user, who waits for a window: a first search that finds the keyboard
+        // refused to this user says so rather than nothing.
+        auto* firstSearch = new QTimer(this);
+        connect(firstSearch, &QTimer::timeout, this, [this, firstSearch] {
+            if (!core_.state.startupReported.load()) return;
+            firstSearch->stop();
+            firstSearch->deleteLater();
+            if (!exited_ && !core_.state.connectionState.load()) TellNoKeyboard(true);
+        });
+        firstSearch->start(kFirstSearchCheckMs);
+    }
     {
         std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
         NewImage(core_.work, {}, true);
@@ -322,9 +335,19 @@ void CVorlinDlg::ReloadFromKeyboard() {
     if (lightingPanel_) lightingPanel_->Refresh();
 }
 
+void CVorlinDlg::TellNoKeyboard(bool onlyWhenRefused) {
+    if (const std::optional<AccessNotice> notice = options_.accessNotice()) {
+        // Once access is granted the monitor finds the keyboard; the window then opens.
+        showOnConnect_ = true;
+        prompter_.Ask(notice->textKey, PromptButtons::Ok, notice->argument);
+        return;
+    }
+    if (!onlyWhenRefused) prompter_.Ask(kTextMainNoDevicePrompt, PromptButtons::Ok);
+}
+
 void CVorlinDlg::ShowMainWindow() {
     if (core_.state.connectionState.load() != 1) {
-        prompter_.Ask(kTextMainNoDevicePrompt, PromptButtons::Ok);
+        TellNoKeyboard(false);
         return;
     }
     showNormal();
@@ -358,6 +381,12 @@ void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
 
 void CVorlinDlg::ShowTrayState(TrayState state) {
     if (tray_) tray_->SetState(state);
+    if (state == TrayState::Connected && showOnConnect_ && !exited_) {
+        showOnConnect_ = false;
+        showNormal();
+        raise();
+        activateWindow();
+    }
 }
 
 void CVorlinDlg::MarkAssignedGKeys() {
