@@ -15,6 +15,7 @@
 #include "cli/devices_all.h"
 #include "device/connect_once.h"
 #include "device/connection_monitor.h"
+#include "device/hid/keyboard_access.h"
 #include "device/protocol.h"
 #include "skin/language.h"
 #include "skin/language_check.h"
@@ -34,19 +35,6 @@ struct Outcome {
     int code = kExitOk;
     std::string lastLine;
 };
-
-bool IsKeyboard(const HidInterfaceReport& r) {
-    return FindKeyboardModel(r.vendorId, r.productId) != nullptr;
-}
-
-bool IsCommandInterface(const HidInterfaceReport& r) {
-    return IsKeyboard(r) && r.described && r.usagePage == kVendorUsagePage &&
-           r.usage == kVendorUsage;
-}
-
-bool PermissionError(int e) {
-    return e == EACCES || e == EPERM;
-}
 
 std::string Join(const std::vector<std::string>& items, const char* sep) {
     std::string s;
@@ -90,26 +78,28 @@ void PrintKeyboardInterfaces(CliSession& s, const std::vector<const HidInterface
     }
 }
 
-// The access problem of the first command interface nobody can use; empty when one is usable.
-std::string AccessCause(const HidInterfaceReport& r, const UdevRuleCheck& rules, Outcome& o) {
-    const int e = !r.access.canRead ? r.access.readErrno : r.access.writeErrno;
-    const char* way = !r.access.canRead ? "read" : "write to";
-    const std::string node = r.node.empty() ? r.path : r.node;
+// Why the blocked command interface cannot be used.
+std::string AccessCause(const KeyboardAccess& a, const UdevRuleCheck& rules, Outcome& o) {
+    const char* way = a.cannotRead ? "read" : "write to";
+    const std::string node = a.Node();
     o.code = kExitNoKeyboard;
-    if (e == ENOENT)
+    if (a.NodeMissing()) {
+        std::string command = AccessFixCommands(a, rules);
+        if (!command.empty() && command.back() == '\n') command.pop_back();
         return "the kernel lists " + node +
-               " but the node does not exist; let udev create it: sudo udevadm trigger";
-    if (PermissionError(e)) {
+               " but the node does not exist; let udev create it: " + command;
+    }
+    if (a.PermissionDenied()) {
         if (!rules.CoversAll())
             return "this user may not " + std::string(way) + " " + node +
                    " and the udev rule is not installed: install it with the commands above, "
                    "then run vorlinctl diagnose again";
         return "this user may not " + std::string(way) + " " + node +
-               " although the udev rule is installed: apply it (sudo udevadm control "
-               "--reload-rules && sudo udevadm trigger) or replug the keyboard; the rule grants "
-               "access to the user logged in at the machine, not to remote sessions";
+               " although the udev rule is installed: apply it (" + std::string(kUdevApplyCommand) +
+               ") or replug the keyboard; the rule grants access to the user logged in at the "
+               "machine, not to remote sessions";
     }
-    return node + " cannot be opened: " + AccessError(false, e);
+    return node + " cannot be opened: " + AccessError(false, a.error);
 }
 
 int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
@@ -131,18 +121,15 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
         out << "HID devices: " << rows.size() << " interface paths (" << s.options.sysfsRoot
             << ")\n";
 
-    std::vector<const HidInterfaceReport*> keyboard;
+    const KeyboardAccess access = JudgeKeyboardAccess(rows);
+    const std::vector<const HidInterfaceReport*>& keyboard = access.keyboard;
     std::vector<const HidInterfaceReport*> unexamined;  // could be the keyboard; we cannot tell
     std::vector<std::string> nodes;
-    for (const HidInterfaceReport& r : rows) {
-        if (IsKeyboard(r)) {
-            keyboard.push_back(&r);
-            if (!r.node.empty() && (nodes.empty() || nodes.back() != r.node))
-                nodes.push_back(r.node);
-        } else if (!r.identified) {
-            unexamined.push_back(&r);
-        }
-    }
+    for (const HidInterfaceReport* r : keyboard)
+        if (!r->node.empty() && (nodes.empty() || nodes.back() != r->node))
+            nodes.push_back(r->node);
+    for (const HidInterfaceReport& r : rows)
+        if (!IsKeyboardInterface(r) && !r.identified) unexamined.push_back(&r);
     PrintKeyboardInterfaces(s, keyboard);
     if (!unexamined.empty()) {
         out << "Interfaces that could not be examined:\n";
@@ -184,15 +171,8 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
             << " processes of other users could not be looked at (run as root to see them)\n";
 
     // Try the command interface the way every command does.
-    const HidInterfaceReport* blocked = nullptr;
-    bool openable = false;
-    for (const HidInterfaceReport* r : keyboard) {
-        if (!IsCommandInterface(*r)) continue;
-        if (r->access.canRead && r->access.canWrite)
-            openable = true;
-        else if (!blocked)
-            blocked = r;
-    }
+    bool openable = access.reach == KeyboardReach::Usable;
+    const bool blocked = access.reach == KeyboardReach::Blocked;
     bool answered = false;
     std::string foundPath;
     if (openable && s.LockRealKeyboard() != kExitOk) openable = false;  // said why already
@@ -276,7 +256,7 @@ int RunDiagnose(CliSession& s, const DiagnoseOptions& opt) {
                          : "Most likely cause: the keyboard offers no command interface (usage "
                            "ff1c:0092); it may be in its boot loader: replug it";
     } else if (!openable) {
-        o.lastLine = "Most likely cause: " + AccessCause(*blocked, rules, o);
+        o.lastLine = "Most likely cause: " + AccessCause(access, rules, o);
     } else {
         o.code = kExitFailed;
         if (!holders.holders.empty()) {

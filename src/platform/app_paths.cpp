@@ -45,7 +45,7 @@ AppPaths MakeAppPaths(const fs::path& exeFolder) {
     p.packageFolder = exeFolder / "Package";
     p.daemonFile = exeFolder / "Zentrel";
 
-    const fs::path config = AbsoluteEnv("XDG_CONFIG_HOME").value_or(HomeFolder() / ".config");
+    const fs::path config = ConfigHomeFolder();
     const fs::path data = AbsoluteEnv("XDG_DATA_HOME").value_or(HomeFolder() / ".local" / "share");
     p.userFolder = data / "Morvane Tesslar";
     p.userSettings = p.userFolder / "wskb.ini";
@@ -56,6 +56,10 @@ AppPaths MakeAppPaths(const fs::path& exeFolder) {
         AbsoluteEnv("XDG_RUNTIME_DIR")
             .value_or(fs::temp_directory_path() / ("vorlin-" + std::to_string(::getuid())));
     return p;
+}
+
+fs::path ConfigHomeFolder() {
+    return AbsoluteEnv("XDG_CONFIG_HOME").value_or(HomeFolder() / ".config");
 }
 
 fs::path ExecutableFolder() {

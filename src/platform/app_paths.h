@@ -27,6 +27,9 @@ struct AppPaths {
 // the XDG rules ask; without HOME the user database gives the home folder.
 AppPaths MakeAppPaths(const std::filesystem::path& exeFolder);
 
+// $XDG_CONFIG_HOME, else ~/.config: where the user's settings and autostart entries live.
+std::filesystem::path ConfigHomeFolder();
+
 // The folder of the running executable, from /proc/self/exe.
 std::filesystem::path ExecutableFolder();
 // Where the language files and Skins are: beside the executable, else ../share/vorlin (as

@@ -32,6 +32,7 @@ inline constexpr char kTextMenu3[] = "MENU_3";
 inline constexpr char kTextMenu4[] = "MENU_4";
 inline constexpr char kTextMenuLanguage[] = "MENU_LANGUAGE";
 inline constexpr char kTextMenuFirmware[] = "MENU_FIRMWARE";
+inline constexpr char kTextMenuAutostart[] = "MENU_AUTOSTART";
 inline constexpr char kTextLangAboutTitle[] = "LANG_ABOUT_TITLE";
 inline constexpr char kTextAboutIntroduction[] = "GUANYU_JIESHAO";
 inline constexpr char kTextAboutCopyright[] = "GUANYU_BANQUAN";
@@ -39,6 +40,9 @@ inline constexpr char kTextLangAboutOk[] = "LANG_ABOUT_OK";
 
 // Messages and prompts
 inline constexpr char kTextMainNoDevicePrompt[] = "MAIN_NO_DEVICE_PROMPT";
+inline constexpr char kTextMainNoAccessPrompt[] = "MAIN_NO_ACCESS_PROMPT";
+inline constexpr char kTextMainNoAccessApplyPrompt[] = "MAIN_NO_ACCESS_APPLY_PROMPT";
+inline constexpr char kTextMainAutostartFailed[] = "MAIN_AUTOSTART_FAILED";
 inline constexpr char kTextMainPromptImport[] = "MAIN_PROMPT_INPORT";
 inline constexpr char kTextMainPromptExportFailed[] = "MAIN_PROMPT_EXPORT_FAILED";
 inline constexpr char kTextMainPromptDefault[] = "MAIN_PROMPT_DEFAULT";

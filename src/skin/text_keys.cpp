@@ -35,12 +35,16 @@ constexpr std::string_view kWindowTextKeys[] = {
     kTextMenu4,
     kTextMenuLanguage,
     kTextMenuFirmware,
+    kTextMenuAutostart,
     kTextLangAboutTitle,
     kTextAboutIntroduction,
     kTextAboutCopyright,
     kTextLangAboutOk,
     // Messages and prompts
     kTextMainNoDevicePrompt,
+    kTextMainNoAccessPrompt,
+    kTextMainNoAccessApplyPrompt,
+    kTextMainAutostartFailed,
     kTextMainPromptImport,
     kTextMainPromptExportFailed,
     kTextMainPromptDefault,
@@ -136,6 +140,9 @@ constexpr FormatTextKey kFormatTextKeys[] = {
     {kTextMacroActionErrDelayMax, "%d"sv},
     {kTextProfileFormatError, "%s"sv},
     {kTextProfileNewFailed, "%s"sv},
+    {kTextMainAutostartFailed, "%s"sv},
+    {kTextMainNoAccessPrompt, "%s"sv},
+    {kTextMainNoAccessApplyPrompt, "%s"sv},
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <semaphore.h>
 #include <unistd.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QThread>
 #include <chrono>
@@ -62,6 +63,7 @@ class MainWindowTest : public ::testing::Test {
         options.timings.searchPoll = 20ms;
         options.timings.connectedPoll = 20ms;
         options.eventPrefix = eventPrefix_;
+        options.accessNotice = [this] { return accessNotice_; };
         window_ = std::make_unique<CVorlinDlg>(*core_, bridge_, prompter_, options);
         InstanceStart start = StartInstance(instanceFolder_, false);
         ASSERT_TRUE(start.server) << start.message;
@@ -78,6 +80,7 @@ class MainWindowTest : public ::testing::Test {
     test::ScriptedPrompter prompter_{true};
     std::string eventPrefix_ = "VorlinTest" + std::to_string(::getpid()) + "_Event_";
     std::unique_ptr<CVorlinDlg> window_;
+    std::optional<AccessNotice> accessNotice_;  // what the machine says of the keyboard's nodes
 };
 
 TEST_F(MainWindowTest, FirstConnectionShowsTheWindowAndASecondStartAsksItToShow) {
@@ -108,6 +111,33 @@ TEST_F(MainWindowTest, ShowingWithoutAKeyboardSaysSoAndLeavesTheWindowAlone) {
     window_->OnCommand(32771);
     EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_DEVICE_PROMPT"});
     EXPECT_FALSE(Shown());
+}
+
+TEST_F(MainWindowTest, AKeyboardRefusedToThisUserIsToldAndOpensOnceAccessIsGranted) {
+    core_->sim->Vanish();
+    accessNotice_ = AccessNotice{"MAIN_NO_ACCESS_PROMPT", "\n\n/dev/hidraw9  crw------- root:root"};
+    Start();
+    // The first search finds nothing usable: the user who started it is told at once.
+    ASSERT_TRUE(WaitFor([&] { return !prompter_.Keys().empty(); }));
+    EXPECT_EQ(prompter_.Questions().front().argument, accessNotice_->argument);
+    window_->OnCommand(32771);
+    EXPECT_EQ(prompter_.Keys(),
+              (std::vector<std::string>{"MAIN_NO_ACCESS_PROMPT", "MAIN_NO_ACCESS_PROMPT"}));
+    EXPECT_FALSE(Shown());
+    // Access granted: the monitor finds the keyboard and the window the user asked for opens.
+    accessNotice_.reset();
+    core_->sim->Reappear();
+    EXPECT_TRUE(WaitFor([&] { return Connected() && Shown(); }));
+}
+
+TEST_F(MainWindowTest, StartedHiddenNothingIsToldUntilTheWindowIsAskedFor) {
+    core_->sim->Vanish();
+    accessNotice_ = AccessNotice{"MAIN_NO_ACCESS_APPLY_PROMPT", "\n\n/dev/hidraw9"};
+    Start(/*startHidden=*/true);
+    WaitFor([] { return false; }, 300ms);
+    EXPECT_TRUE(prompter_.Keys().empty());
+    window_->OnCommand(32771);
+    EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_NO_ACCESS_APPLY_PROMPT"});
 }
 
 TEST_F(MainWindowTest, UnplugHidesTheWindowAndClosesTheAboutBoxReplugDoesNotShowIt) {
@@ -151,6 +181,32 @@ TEST_F(MainWindowTest, MenusAndCaptionsFollowTheLanguage) {
         ASSERT_NE(window_->Button(1135), nullptr);
         EXPECT_EQ(window_->Button(1135)->accessibleName().toStdString(), c.profile1);
     }
+}
+
+TEST_F(MainWindowTest, StartWithTheDesktopWritesAndRemovesTheAutostartEntry) {
+    ::setenv("XDG_CONFIG_DIRS", (home_.path() / "xdg").c_str(), 1);
+    const fs::path entry = home_.path() / "XDG_CONFIG_HOME/autostart/vorlin.desktop";
+    Start();
+    window_->OnCommand(1139);
+    auto* item = window_->findChild<QAction*>("autostart");
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text().toStdString(), "Start with the desktop");
+    EXPECT_TRUE(item->isCheckable());
+    EXPECT_FALSE(item->isChecked());
+
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_NE(test::ReadBytes(entry).find(" /Start\n"), std::string::npos);
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(fs::exists(entry));
+
+    // A failure is told, and the tick shows what is really there.
+    fs::create_directories(entry / "in-the-way");
+    item->trigger();
+    EXPECT_EQ(prompter_.Keys(), std::vector<std::string>{"MAIN_AUTOSTART_FAILED"});
+    EXPECT_FALSE(item->isChecked());
+    ::unsetenv("XDG_CONFIG_DIRS");
 }
 
 TEST_F(MainWindowTest, LedMarksTheGKeysTheActiveProfileAssigns) {

@@ -67,6 +67,27 @@ TEST(KeyboardModels, PackagedUdevRuleNamesExactlyTheTablesIds) {
     EXPECT_EQ(named, TableIds());
 }
 
+// Software centres offer the package for the devices its metainfo names; they must be the
+// models the program accepts, spelled as the kernel's modalias spells them (upper-case hex).
+TEST(KeyboardModels, MetainfoModaliasesNameExactlyTheTablesIds) {
+    std::ifstream in(std::filesystem::path(VORLIN_SOURCE_DIR) / "packaging" /
+                     "io.github.morvane_tesslar.vorlin.metainfo.xml");
+    ASSERT_TRUE(in);
+    const std::regex alias(R"re(<modalias>usb:v([0-9A-F]{4})p([0-9A-F]{4})d\*</modalias>)re");
+    std::set<Ids> named;
+    int aliases = 0;
+    for (std::string line; std::getline(in, line);) {
+        if (line.find("<modalias>") == std::string::npos) continue;
+        ++aliases;
+        std::smatch m;
+        ASSERT_TRUE(std::regex_search(line, m, alias)) << line;
+        named.insert({static_cast<uint16_t>(std::stoul(m[1].str(), nullptr, 16)),
+                      static_cast<uint16_t>(std::stoul(m[2].str(), nullptr, 16))});
+    }
+    EXPECT_EQ(aliases, static_cast<int>(named.size())) << "a model is named twice";
+    EXPECT_EQ(named, TableIds());
+}
+
 TEST(KeyboardModels, SimulatedKeyboardsFollowTheTable) {
     for (SimModel sim : {SimModel::k0C45_5004, SimModel::k320F_5000}) {
         const KeyboardModel& m = ModelInfo(sim);

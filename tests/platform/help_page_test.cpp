@@ -325,6 +325,7 @@ TEST_F(HelpPage, NamesControlsWithTheLanguageFilesCaptions) {
         {"TEXT", "MENU_2"},
         {"TEXT", "MENU_LANGUAGE"},
         {"TEXT", "MENU_FIRMWARE"},
+        {"TEXT", "MENU_AUTOSTART"},
         {"TEXT", "KEY_SETTING_TISHI"},
         {"TEXT", "MACRO_EDIT_TISHI"},
         {"TEXT", "SINGLE_KEY"},

@@ -8,34 +8,11 @@
 #include "platform/app_paths.h"
 #include "platform/locale_language.h"
 #include "platform/settings.h"
+#include "support/scoped_env.h"
 #include "support/temp_folder.h"
 
 namespace vorlin::test {
 namespace {
-
-// Sets environment variables for one test and restores them afterwards.
-class ScopedEnv {
-  public:
-    void Set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.push_back({name, old ? std::optional<std::string>(old) : std::nullopt});
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~ScopedEnv() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                ::setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                ::unsetenv(it->first.c_str());
-        }
-    }
-
-  private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 TEST(AppPaths, FollowsTheXdgFolders) {
     TempFolder dir;

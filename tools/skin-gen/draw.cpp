@@ -94,18 +94,26 @@ void Chevron(QPainter& p, QPointF c, double angle, double s, const QColor& colou
     p.restore();
 }
 
-// The product mark: a key cap with a V cut into it.
+// The product mark: a key cap with a V cut into it. Its shape in parts of the cap's side, shared
+// by the painted icons and the SVG one.
+constexpr double kMarkCorner = 0.22;
+constexpr double kMarkVSide = 0.26, kMarkVTop = 0.28, kMarkVBottom = 0.74, kMarkVWidth = 0.11;
+// Icons leave a margin around the mark (in parts of the icon's side); the application icon
+// adds a rim.
+constexpr double kIconMargin = 0.06, kAppRimCorner = 0.19, kAppRimWidth = 1.0 / 64;
+
 void Mark(QPainter& p, const QRectF& r, const QColor& cap, const QColor& glyph) {
     p.save();
     p.setPen(Qt::NoPen);
     p.setBrush(cap);
-    p.drawRoundedRect(r, r.width() * 0.22, r.width() * 0.22);
+    p.drawRoundedRect(r, r.width() * kMarkCorner, r.width() * kMarkCorner);
     QPainterPath v;
     const double w = r.width(), h = r.height();
-    v.moveTo(r.left() + w * 0.26, r.top() + h * 0.28);
-    v.lineTo(r.center().x(), r.top() + h * 0.74);
-    v.lineTo(r.right() - w * 0.26, r.top() + h * 0.28);
-    p.setPen(QPen(glyph, std::max(1.5, w * 0.11), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    v.moveTo(r.left() + w * kMarkVSide, r.top() + h * kMarkVTop);
+    v.lineTo(r.center().x(), r.top() + h * kMarkVBottom);
+    v.lineTo(r.right() - w * kMarkVSide, r.top() + h * kMarkVTop);
+    p.setPen(
+        QPen(glyph, std::max(1.5, w * kMarkVWidth), Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     p.setBrush(Qt::NoBrush);
     p.drawPath(v);
     p.restore();
@@ -644,13 +652,18 @@ void Busy(QPainter& p, const QRectF& r, int frame) {
     }
 }
 
+QRectF IconMarkRect(double s) {
+    return QRectF(s * kIconMargin, s * kIconMargin, s * (1 - 2 * kIconMargin),
+                  s * (1 - 2 * kIconMargin));
+}
+
 void Icon(QPainter& p, std::string_view file, double s) {
-    const QRectF r(s * 0.06, s * 0.06, s * 0.88, s * 0.88);
+    const QRectF r = IconMarkRect(s);
     if (file == kAppIcon) {
         Mark(p, r, kPanel, kAccent);
-        p.setPen(QPen(kPanelEdge, s / 64));
+        p.setPen(QPen(kPanelEdge, s * kAppRimWidth));
         p.setBrush(Qt::NoBrush);
-        p.drawRoundedRect(r, s * 0.19, s * 0.19);
+        p.drawRoundedRect(r, s * kAppRimCorner, s * kAppRimCorner);
     } else if (file == kTrayConnectedIcon) {
         Mark(p, r, kCap, kAccent);
     } else if (file == kTrayIndicatorIcon) {
@@ -807,6 +820,43 @@ QImage DrawImage(const WindowLayout& layout, const SkinPicture& image, int w, in
     }
     p.end();
     return known ? out : QImage();
+}
+
+QImage DrawAppIcon(int size) {
+    QImage out(size, size, QImage::Format_ARGB32);
+    out.fill(Qt::transparent);
+    QPainter p(&out);
+    p.setRenderHint(QPainter::Antialiasing);
+    Icon(p, kAppIcon, size);
+    p.end();
+    return out;
+}
+
+QByteArray AppIconSvg() {
+    constexpr double s = kAppIconSvgSide;
+    const QRectF r = IconMarkRect(s);
+    const double w = r.width();
+    auto n = [](double v) { return QByteArray::number(v, 'f', 2); };
+    auto colour = [](const QColor& c) { return c.name(QColor::HexRgb).toLatin1(); };
+    QByteArray svg;
+    svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + n(s) + "\" height=\"" + n(s) +
+           "\" viewBox=\"0 0 " + n(s) + " " + n(s) + "\">\n";
+    svg += "  <rect x=\"" + n(r.left()) + "\" y=\"" + n(r.top()) + "\" width=\"" + n(w) +
+           "\" height=\"" + n(w) + "\" rx=\"" + n(w * kMarkCorner) + "\" fill=\"" + colour(kPanel) +
+           "\"/>\n";
+    svg += "  <polyline points=\"" + n(r.left() + w * kMarkVSide) + "," +
+           n(r.top() + w * kMarkVTop) + " " + n(r.center().x()) + "," +
+           n(r.top() + w * kMarkVBottom) + " " + n(r.right() - w * kMarkVSide) + "," +
+           n(r.top() + w * kMarkVTop) + "\" fill=\"none\" stroke=\"" + colour(kAccent) +
+           "\" stroke-width=\"" + n(w * kMarkVWidth) +
+           "\" stroke-linecap=\"round\" stroke-linejoin=\"round\"/>\n";
+    svg += "  <rect x=\"" + n(r.left()) + "\" y=\"" + n(r.top()) + "\" width=\"" + n(w) +
+           "\" height=\"" + n(w) + "\" rx=\"" + n(s * kAppRimCorner) +
+           "\" fill=\"none\" stroke=\"" + colour(kPanelEdge) + "\" stroke-width=\"" +
+           n(s * kAppRimWidth) + "\"/>\n";
+    svg += "</svg>\n";
+    return svg;
 }
 
 }  // namespace skingen

@@ -2,6 +2,7 @@
 // caller scales the painter for 2x).
 #pragma once
 
+#include <QByteArray>
 #include <QImage>
 #include <QString>
 
@@ -37,5 +38,14 @@ bool LoadFonts(Fonts& fonts);
 // is unknown to the generator.
 QImage DrawImage(const WindowLayout& layout, const vorlin::SkinPicture& image, int w, int h,
                  int scale, const Fonts& fonts);
+
+// The application icon for a desktop's icon theme, size x size pixels, and the same drawing as
+// SVG on a view box of kAppIconSvgSide units.
+QImage DrawAppIcon(int size);
+constexpr double kAppIconSvgSide = 256;
+QByteArray AppIconSvg();
+
+// The sizes of the icon theme's PNG folders ("16x16" ... "256x256").
+inline constexpr int kAppIconSizes[] = {16, 22, 24, 32, 48, 64, 128, 256};
 
 }  // namespace skingen

@@ -2,9 +2,11 @@
 // the windows load and at 2x as its "@2x.png" companion.
 //   skin-gen --layouts DIR --out DIR     the skin images
 //   skin-gen --layouts DIR --preview DIR one sheet per window: normal, over, down, disabled
+//   skin-gen --icons DIR                 the application icon in the hicolor theme's folders
 // No time, randomness or installed font enters the drawing: the same input gives the same bytes.
 #include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -168,10 +170,33 @@ int WritePreview(const std::filesystem::path& layouts, const std::filesystem::pa
     return 0;
 }
 
+// DIR/hicolor/NxN/apps/vorlin.png for each theme size and DIR/hicolor/scalable/apps/vorlin.svg,
+// named as the desktop entry's Icon= names it.
+int WriteThemeIcons(const std::filesystem::path& outDir) {
+    const std::string name = std::filesystem::path(kAppIcon).stem().string();
+    const std::filesystem::path theme = outDir / "hicolor";
+    for (int size : skingen::kAppIconSizes) {
+        const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+        const std::filesystem::path path = theme / folder / "apps" / (name + ".png");
+        if (!QDir().mkpath(QString::fromStdString(path.parent_path().string())))
+            return Fail("cannot create " + path.parent_path().string());
+        if (!skingen::DrawAppIcon(size).save(QString::fromStdString(path.string()), "PNG"))
+            return Fail("cannot write " + path.string());
+    }
+    const std::filesystem::path svg = theme / "scalable" / "apps" / (name + ".svg");
+    if (!QDir().mkpath(QString::fromStdString(svg.parent_path().string())))
+        return Fail("cannot create " + svg.parent_path().string());
+    QFile file(QString::fromStdString(svg.string()));
+    const QByteArray text = skingen::AppIconSvg();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.flush())
+        return Fail("cannot write " + svg.string());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::filesystem::path layouts, out, preview;
+    std::filesystem::path layouts, out, preview, icons;
     for (int i = 1; i < argc; ++i) {
         const bool hasValue = i + 1 < argc;
         if (!std::strcmp(argv[i], "--layouts") && hasValue) {
@@ -180,23 +205,29 @@ int main(int argc, char** argv) {
             out = argv[++i];
         } else if (!std::strcmp(argv[i], "--preview") && hasValue) {
             preview = argv[++i];
+        } else if (!std::strcmp(argv[i], "--icons") && hasValue) {
+            icons = argv[++i];
         } else {
             std::fprintf(stderr,
-                         "usage: skin-gen --layouts DIR (--out DIR | --preview DIR)\n"
+                         "usage: skin-gen --layouts DIR (--out DIR | --preview DIR) | --icons DIR\n"
                          "  --layouts DIR  the folder of Main.ini, Composite.ini, Profile.ini, "
                          "UpdateDlg.ini\n"
                          "  --out DIR      write every skin image at 1x and 2x\n"
-                         "  --preview DIR  write one sheet per window with its four looks\n");
+                         "  --preview DIR  write one sheet per window with its four looks\n"
+                         "  --icons DIR    write the application icon into DIR/hicolor\n");
             return 2;
         }
     }
-    if (layouts.empty() || (out.empty() && preview.empty()))
-        return Fail("give --layouts DIR and --out DIR or --preview DIR (--help)");
+    if ((layouts.empty() || (out.empty() && preview.empty())) && icons.empty())
+        return Fail("give --layouts DIR and --out DIR or --preview DIR, or --icons DIR (--help)");
     // Drawing needs no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     skingen::Fonts fonts;
     if (!skingen::LoadFonts(fonts)) return 1;
+    if (!icons.empty())
+        if (int rc = WriteThemeIcons(icons)) return rc;
+    if (layouts.empty()) return 0;
     if (!out.empty())
         if (int rc = WriteImages(layouts, out, fonts)) return rc;
     if (!preview.empty())

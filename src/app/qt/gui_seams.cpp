@@ -43,6 +43,8 @@ bool GuiPrompter::Ask(const std::string& textKey, PromptButtons buttons,
     bool answer = false;
     bridge_.Send([&] {
         QMessageBox box(QMessageBox::NoIcon, QString(), QString::fromStdString(text));
+        // Some texts carry commands to copy into a terminal.
+        box.setTextInteractionFlags(Qt::TextSelectableByMouse);
         if (buttons == PromptButtons::Ok) {
             box.setStandardButtons(QMessageBox::Ok);
             box.exec();

@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <iostream>
 
+#include "app/autostart.h"
 #include "app/daemon_launch.h"
 #include "app/qt/language_menu.h"
 #include "device/protocol.h"
@@ -29,6 +30,7 @@ namespace vorlin {
 namespace {
 
 constexpr int kPreviewFirstMs = 100;
+constexpr int kFirstSearchCheckMs = 100;
 // Between the logo and the link in the title band.
 constexpr QRect kTitleRect(56, 10, 250, 24);
 constexpr int kPreviewPeriodMs = 50;
@@ -108,6 +110,18 @@ void CVorlinDlg::Initialise(std::optional<InstanceServer> server) {
     monitor_ = std::make_unique<ConnectionMonitor>(*core_.link, core_.state, sink_, prompter_,
                                                    options_.timings);
     monitor_->Start();
+    if (!options_.startHidden) {
+        // Started by the user, who waits for a window: a first search that finds the keyboard
+        // refused to this user says so rather than nothing.
+        auto* firstSearch = new QTimer(this);
+        connect(firstSearch, &QTimer::timeout, this, [this, firstSearch] {
+            if (!core_.state.startupReported.load()) return;
+            firstSearch->stop();
+            firstSearch->deleteLater();
+            if (!exited_ && !core_.state.connectionState.load()) TellNoKeyboard(true);
+        });
+        firstSearch->start(kFirstSearchCheckMs);
+    }
     {
         std::lock_guard<std::recursive_mutex> guard(core_.work.lock);
         NewImage(core_.work, {}, true);
@@ -329,9 +343,19 @@ void CVorlinDlg::ReloadFromKeyboard() {
     if (lightingPanel_) lightingPanel_->Refresh();
 }
 
+void CVorlinDlg::TellNoKeyboard(bool onlyWhenRefused) {
+    if (const std::optional<AccessNotice> notice = options_.accessNotice()) {
+        // Once access is granted the monitor finds the keyboard; the window then opens.
+        showOnConnect_ = true;
+        prompter_.Ask(notice->textKey, PromptButtons::Ok, notice->argument);
+        return;
+    }
+    if (!onlyWhenRefused) prompter_.Ask(kTextMainNoDevicePrompt, PromptButtons::Ok);
+}
+
 void CVorlinDlg::ShowMainWindow() {
     if (core_.state.connectionState.load() != 1) {
-        prompter_.Ask(kTextMainNoDevicePrompt, PromptButtons::Ok);
+        TellNoKeyboard(false);
         return;
     }
     showNormal();
@@ -366,6 +390,12 @@ void CVorlinDlg::ReloadLighting(bool resetUserColourFiles) {
 
 void CVorlinDlg::ShowTrayState(TrayState state) {
     if (tray_) tray_->SetState(state);
+    if (state == TrayState::Connected && showOnConnect_ && !exited_) {
+        showOnConnect_ = false;
+        showNormal();
+        raise();
+        activateWindow();
+    }
 }
 
 void CVorlinDlg::MarkAssignedGKeys() {
@@ -474,10 +504,24 @@ void CVorlinDlg::ShowButtonMenu() {
         QAction* firmware = buttonMenu_->addAction(QString());
         firmware->setData(32780);
         connect(firmware, &QAction::triggered, this, [this] { OnCommand(32780); });
+        QAction* autostart = buttonMenu_->addAction(QString());
+        autostart->setObjectName("autostart");
+        autostart->setCheckable(true);
+        connect(autostart, &QAction::triggered, this, [this, autostart](bool on) {
+            const AutostartFolders folders = AutostartFoldersFromEnvironment();
+            std::string why;
+            if (!SetAutostart(folders, on,
+                              ProgramAutostartEntry(Text(kTextMainCaption).toStdString()), &why))
+                prompter_.Ask(kTextMainAutostartFailed, PromptButtons::Ok, why);
+            autostart->setChecked(AutostartEnabled(folders));
+        });
     }
     for (QAction* a : buttonMenu_->actions()) {
         const int id = a->data().toInt();
-        if (id == 32780)
+        if (a->objectName() == "autostart") {
+            a->setText(Text(kTextMenuAutostart));
+            a->setChecked(AutostartEnabled(AutostartFoldersFromEnvironment()));
+        } else if (id == 32780)
             a->setText(Text(kTextMenuFirmware));
         else if (id != 0)
             a->setText(MenuLabel(id));

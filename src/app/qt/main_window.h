@@ -7,10 +7,12 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 
+#include "app/access_notice.h"
 #include "app/app_core.h"
 #include "app/named_events.h"
 #include "app/qt/about_box.h"
@@ -38,6 +40,11 @@ struct MainWindowOptions {
     bool startHidden = false;  // "/Start": the first connection leaves the window hidden
     MonitorTimings timings{};
     std::string eventPrefix = kNamedEventPrefix;
+    // Why this user cannot open the keyboard, asked when it is not connected; nullopt: it is
+    // not there.
+    std::function<std::optional<AccessNotice>()> accessNotice = [] {
+        return KeyboardAccessNotice(AccessCheckRoots{});
+    };
 };
 
 class CVorlinDlg : public CBaseDialog {
@@ -103,6 +110,9 @@ class CVorlinDlg : public CBaseDialog {
     QString Text(const char* key) const;
     QString MenuLabel(int command) const;
     void Hide();  // into the tray, or to the taskbar without one
+    // Tells why the keyboard cannot be used: refused to this user, or (unless onlyWhenRefused)
+    // not there.
+    void TellNoKeyboard(bool onlyWhenRefused);
 
     AppCore& core_;
     GuiBridge& bridge_;
@@ -131,6 +141,7 @@ class CVorlinDlg : public CBaseDialog {
     QTimer previewTimer_;  // 1052
     QString linkUrl_;
     bool exited_ = false;
+    bool showOnConnect_ = false;  // the user was told how to grant access and waits for it
 };
 
 }  // namespace vorlin

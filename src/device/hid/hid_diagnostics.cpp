@@ -434,7 +434,8 @@ std::string UdevInstallCommands() {
     s += " >/dev/null <<'EOF'\n";
     s += ShippedRuleLines();
     s += "EOF\n";
-    s += "sudo udevadm control --reload-rules && sudo udevadm trigger\n";
+    s += kUdevApplyCommand;
+    s += "\n";
     return s;
 }
 

@@ -121,6 +121,9 @@ UdevRuleCheck CheckUdevRules(const std::vector<std::string>& folders);
 // install and apply them.
 std::string_view KeyboardUdevRuleLines();
 constexpr std::string_view kKeyboardUdevRuleFile = "60-vorlin.rules";
+// Makes udev apply the installed rules to the devices plugged in.
+constexpr std::string_view kUdevApplyCommand =
+    "sudo udevadm control --reload-rules && sudo udevadm trigger";
 std::string UdevInstallCommands();
 
 // procRoot/sys/kernel/osrelease, else what uname says.
