@@ -5,7 +5,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QThread>
+#include <QTimer>
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -15,6 +18,7 @@
 #include "app/named_events.h"
 #include "app/qt/main_window.h"
 #include "platform/settings.h"
+#include "platform/text_key_names.h"
 #include "store/config_device.h"
 #include "store/config_image.h"
 #include "support/qt_app.h"
@@ -70,6 +74,18 @@ class MainWindowTest : public ::testing::Test {
         window_->Initialise(std::move(start.server));
     }
     bool Connected() { return core_->state.connectionState.load() == 1; }
+    // The key editor is modal: what a test does while it is open runs from the event loop.
+    void WhileEditorOpen(std::function<void(CVorlin_DlgComposite&)> act) {
+        QTimer::singleShot(0, [this, act] {
+            CVorlin_DlgComposite* editor = nullptr;
+            ASSERT_TRUE(WaitFor([&] {
+                editor = window_->CompositeDialog();
+                return editor && editor->isVisible();
+            }));
+            act(*editor);
+            editor->CloseIfOpen();  // whatever the test left open
+        });
+    }
     // Shown and not minimised: what the user sees as an open window.
     bool Shown() { return window_->isVisible() && !window_->isMinimized(); }
 
@@ -275,8 +291,10 @@ TEST_P(KeyClickTest, KeyClicksFollowTheView) {
                      std::string("[KEYCOLOR]\nDengCheck=") + (colourView ? "1" : "0") + "\n");
     Start();
     ASSERT_TRUE(WaitFor([&] { return window_->LightingControls().ViewOn() == colourView; }));
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));  // the editor opens on the keyboard's keys
     for (const auto& c : cases) {
         if (c.colourView != colourView) continue;
+        if (c.selects) WhileEditorOpen([](CVorlin_DlgComposite&) {});
         window_->OnCommand(c.controlId);
         const auto target = window_->Keys().Panel().editorTarget();
         EXPECT_EQ(target.has_value() && target->controlId == c.controlId, c.selects) << c.controlId;
@@ -287,6 +305,47 @@ INSTANTIATE_TEST_SUITE_P(Views, KeyClickTest, ::testing::Values(false, true),
                          [](const ::testing::TestParamInfo<bool>& i) {
                              return i.param ? "ColourView" : "KeyView";
                          });
+
+TEST_F(MainWindowTest, AKeyOpensTheEditorWhichHoldsOffProfileSwitchesAndAssignsOnOk) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    const int profile = GetActiveProfile(window_->Store());
+    const int key = KeyButtonList()[30];
+    WhileEditorOpen([&](CVorlin_DlgComposite& editor) {
+        EXPECT_EQ(editor.OpenCount(), 1);
+        window_->OnCommand(1135 + (profile + 1) % 3);  // another profile's button
+        EXPECT_TRUE(WaitFor([&] {
+            const auto keys = prompter_.Keys();
+            return std::find(keys.begin(), keys.end(), kTextProfileSelectPrompt2) != keys.end();
+        }));
+        QKeyEvent b(QEvent::KeyPress, Qt::Key_B, Qt::NoModifier, 48 + 8, 0, 0, "b");
+        QApplication::sendEvent(&editor, &b);
+        editor.Button(1)->click();
+    });
+    window_->OnCommand(key);
+    EXPECT_EQ(window_->CompositeDialog()->OpenCount(), 0);
+    const KeyIndex entry = window_->Keys().Panel().editorTarget()->entry;
+    EXPECT_EQ(GetActiveProfile(window_->Store()), profile);
+    std::lock_guard guard(core_->work.lock);
+    const KeyAction& a = core_->work.image->tables[static_cast<size_t>(profile)][entry];
+    EXPECT_EQ(a.type, kActionKey);
+    EXPECT_EQ(a.value, 0x30u);
+}
+
+TEST_F(MainWindowTest, UnpluggingTheKeyboardClosesTheEditorAndLeavesTheStoreAlone) {
+    Start();
+    ASSERT_TRUE(WaitFor([&] { return Connected(); }));
+    WhileEditorOpen([&](CVorlin_DlgComposite& editor) {
+        editor.Button(1029)->click();
+        editor.Button(1017)->click();  // an unapplied macro
+        core_->sim->Vanish();
+        EXPECT_TRUE(WaitFor([&] { return !editor.isVisible(); }));
+    });
+    window_->OnCommand(1007);  // the macro button: G9
+    EXPECT_EQ(window_->CompositeDialog()->OpenCount(), 0);
+    std::lock_guard guard(core_->work.lock);
+    EXPECT_TRUE(core_->work.macros.empty());
+}
 
 TEST_F(MainWindowTest, StoredFlipSwapsTheFunctionKeysAndAFlipButtonClearsIt) {
     ASSERT_TRUE(SettingsWriteString(core_->paths, core_->iniLock, "PROFILES", "Flip", "1"));

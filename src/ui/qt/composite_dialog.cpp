@@ -441,18 +441,18 @@ bool CVorlin_DlgComposite::eventFilter(QObject* watched, QEvent* event) {
     }
     // A key event that is passed on reaches this filter again for each parent it travels to:
     // only its first receiver counts.
-    QWidget* first = keyboardGrabber();
-    if (!first) {
-        first = QApplication::focusWidget();
-        if (!first || (first != this && !isAncestorOf(first))) first = this;
-    }
-    if (widget != first) return false;
     auto* e = static_cast<QKeyEvent*>(event);
     const uint32_t scan = e->nativeScanCode();
+    const PassedKey seen{e, static_cast<int>(type), scan, e->timestamp()};
+    if (seen == passed_) return false;
     const KeyInput in{scan >= 8 ? scan - 8 : 0, TransitionOf(*e), e->timestamp()};
     const bool wasRecording = editor_.recording();
     const KeyVerdict verdict = editor_.OnKey(in);
-    if (verdict == KeyVerdict::Pass) return false;
+    if (verdict == KeyVerdict::Pass) {
+        passed_ = seen;
+        return false;
+    }
+    passed_ = {};
     if (wasRecording)
         ShowActions();
     else

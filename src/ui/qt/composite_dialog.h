@@ -100,6 +100,15 @@ class CVorlin_DlgComposite : public CBaseDialog {
     bool grabbing_ = false;
     uint64_t lastInputMs_ = 0;  // time stamp of the latest input event (starts the recorder)
     bool syncing_ = false;
+    // The key event last handed on, so its trip through the parents is not seen twice.
+    struct PassedKey {
+        const QEvent* event = nullptr;
+        int type = 0;
+        uint32_t scanCode = 0;
+        uint64_t timestamp = 0;
+        bool operator==(const PassedKey&) const = default;
+    };
+    PassedKey passed_;
 };
 
 }  // namespace vorlin
