@@ -41,7 +41,6 @@ bool MacroInUse(ConfigStore& work, const MacroRecord& record, int& writeAllProfi
         std::lock_guard guard(work.lock);
         if (!work.image) return true;
         for (int slot = 0; slot < kKeyActionSlots && !used; ++slot) {
-            if (slot == kFirstGKeyEntry) continue;  // entry 256 of the first table
             const KeyAction& a = work.image->Slot(slot);
             used = a.type == kActionMacro && MacroIdOf(a.value) == record.macroId;
         }
