@@ -3,6 +3,7 @@
 // (QT_SCALE_FACTOR=2 for the 2x pictures). Used by tools/screenshots.
 // Usage: window-shots OUTPUT_DIR SUFFIX
 #include <QApplication>
+#include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QThread>
@@ -148,6 +149,38 @@ int main(int argc, char** argv) {
             return 1;
         }
         std::cout << file.string() << "\n";
+    }
+    if (lightingView) {
+        // The lighting view in two more modes, one of them the per-key colours.
+        window.ApplyLanguage(0);
+        auto* modes = window.findChild<QComboBox*>("CONTROL_XGcombox");
+        for (const auto& [text, name] :
+             {std::pair{"Breathing", "breathing"}, std::pair{"Custom", "per-key"}}) {
+            const int at = modes ? modes->findText(text, Qt::MatchContains) : -1;
+            if (at < 0) {
+                std::cerr << "window-shots: no mode named like " << text << "\n";
+                return 1;
+            }
+            modes->setCurrentIndex(at);
+            Settle(400);
+            if (!Save(window,
+                      out / ("main-lighting-" + std::string(name) + "-en" + suffix + ".png")))
+                return 1;
+        }
+    } else {
+        // The switch view and the About box, in both languages.
+        for (int language = 0; language < 2; ++language) {
+            const std::string tail = std::string("-") + languages[language] + suffix + ".png";
+            window.ApplyLanguage(language);
+            window.OnCommand(1144);
+            Settle(300);
+            if (!Save(window, out / ("main-switch" + tail))) return 1;
+            window.OnCommand(1144);
+            window.OnCommand(32773);
+            Settle(300);
+            if (!window.AboutBox() || !Save(*window.AboutBox(), out / ("about" + tail))) return 1;
+            window.AboutBox()->hide();
+        }
     }
     // The two dialogs as the main window opens them.
     if (!lightingView) {
