@@ -21,6 +21,7 @@
 #include "support/connect.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
+#include "support/sim_core.h"
 #include "support/temp_folder.h"
 #include "ui/qt/profile_dialog.h"
 #include "ui/qt/update_dialog.h"
@@ -47,21 +48,9 @@ class CountingUi final : public StoreUi {
 class DialogsTest : public ::testing::Test {
   protected:
     DialogsTest() {
-        App();
-        for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-            ::setenv(v, (home_.path() / v).c_str(), 1);
-        AppArguments args;
-        args.simulate = true;
-        std::string why;
-        core_ = AppCore::Create(args, test::BuildFolder(), home_.path(), &why);
-        if (!core_) throw std::runtime_error(why);
+        core_ = test::MakeSimCore(home_);
         core_->paths.packageFolder = home_.path() / "Package";
-        store_ = std::make_unique<StoreContext>(StoreContext{
-            core_->work, core_->apply, *core_->link, core_->state, core_->writeAllProfiles,
-            prompter_, core_->paths, core_->languageIndex, ui_, core_->texts, core_->iniLock});
-        EXPECT_TRUE(test::ConnectLink(*core_->link, test::LearnEcho::Yes));
-        std::lock_guard guard(core_->work.lock);
-        core_->work.image = MakeDefaultImage();
+        store_ = test::MakeConnectedStore(*core_, prompter_, ui_);
     }
     void OnProfile(int p) {
         core_->sim->EditMemory([&](SimMemory& m) { m.state[kStateActiveProfile] = p; });

@@ -16,6 +16,7 @@
 #include "support/connect.h"
 #include "support/qt_app.h"
 #include "support/scripted_prompter.h"
+#include "support/sim_core.h"
 #include "support/temp_folder.h"
 #include "ui/qt/composite_dialog.h"
 
@@ -50,22 +51,8 @@ const QRect kButton(300, 300, 40, 40);
 class CompositeDialogTest : public ::testing::Test {
   protected:
     CompositeDialogTest() {
-        App();
-        for (const char* v : {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_RUNTIME_DIR"})
-            ::setenv(v, (home_.path() / v).c_str(), 1);
-        AppArguments args;
-        args.simulate = true;
-        std::string why;
-        core_ = AppCore::Create(args, test::BuildFolder(), home_.path(), &why);
-        if (!core_) throw std::runtime_error(why);
-        store_ = std::make_unique<StoreContext>(StoreContext{
-            core_->work, core_->apply, *core_->link, core_->state, core_->writeAllProfiles,
-            prompter_, core_->paths, core_->languageIndex, ui_, core_->texts, core_->iniLock});
-        EXPECT_TRUE(test::ConnectLink(*core_->link, test::LearnEcho::Yes));
-        {
-            std::lock_guard guard(core_->work.lock);
-            core_->work.image = MakeDefaultImage();
-        }
+        core_ = test::MakeSimCore(home_);
+        store_ = test::MakeConnectedStore(*core_, prompter_, ui_);
         dialog_ = std::make_unique<CVorlin_DlgComposite>(*core_, *store_, host_);
         dialog_->SetScreenRect([](const QRect&) { return QRect(0, 0, 1366, 768); });
     }
