@@ -1,11 +1,12 @@
 // Renders the application's windows into PNG files, offscreen, with the simulated keyboard: the
 // main window in both languages, at the device pixel ratio the environment sets
 // (QT_SCALE_FACTOR=2 for the 2x pictures). Used by tools/screenshots.
-// Usage: window-shots OUTPUT_DIR SUFFIX
+// Usage: window-shots OUTPUT_DIR SUFFIX, or window-shots --screen FILE
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
+#include <QScreen>
 #include <QThread>
 #include <chrono>
 #include <cstdlib>
@@ -105,6 +106,15 @@ bool ShootKeyEditor(vorlin::AppCore& core, vorlin::CVorlinDlg& window,
 
 int main(int argc, char** argv) {
     QApplication qt(argc, argv);
+    // window-shots --screen FILE: the whole screen of $DISPLAY (the desktop runs under Xvfb).
+    if (argc == 3 && std::string(argv[1]) == "--screen") {
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen || !screen->grabWindow(0).save(argv[2])) {
+            std::cerr << "window-shots: cannot capture the screen into " << argv[2] << "\n";
+            return 1;
+        }
+        return 0;
+    }
     if (argc != 3) {
         std::cerr << "usage: window-shots OUTPUT_DIR SUFFIX\n";
         return 2;

@@ -294,6 +294,7 @@ void CVorlin_DlgComposite::Build() {
     actions_->horizontalHeader()->setStretchLastSection(true);
     actions_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     actions_->setShowGrid(false);
+    actions_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     actions_->setWordWrap(false);
     actions_->setFocusPolicy(Qt::NoFocus);
     actions_->setStyleSheet(kListStyle);
