@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The desktop application as a person uses it, under its own Xvfb: clicks at the controls' layout
 # positions and typed keys (xdotool). A key is given another key in the key editor, a macro is
-# recorded on the macro button (G9), each applied; the simulated keyboard is then read back with
-# vorlinctl. Usage: key_editor_run.sh BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR]
+# recorded on the macro button (G9), each applied, and a report rate chosen; the simulated
+# keyboard is then read back with vorlinctl. Usage: key_editor_run.sh BUILD_DIR SOURCE_DIR [SCREENSHOT_DIR]
 set -euo pipefail
 build=$1 src=$2 shots=${3:-}
 for tool in Xvfb xdotool; do
@@ -80,6 +80,9 @@ gone "$editor" || fail "OK did not close the editor"
 
 click "$main" Main.ini CONTROL2_APPLY
 sleep 2
+# The report rate goes to the keyboard at once: the first of the four buttons is rate 0.
+click "$main" Main.ini FUNC_REPORT1
+sleep 1
 [ -n "$shots" ] && "$build/window-shots" --screen "$shots/main-after-editor-xvfb.png"
 "$build/vorlin" /Kill >/dev/null 2>&1 || true
 for _ in $(seq 100); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
@@ -92,4 +95,6 @@ grep -q "^  A -> B$" <<<"$shown" || fail "A is not B on the keyboard"
 grep -q "G9 -> macro:Macro 1" <<<"$shown" || fail "G9 does not play the recorded macro"
 grep -q "press C, 50 ms, release C, 50 ms, press D, 50 ms, release D, 50 ms, press Enter, 50 ms, release Enter, 0 ms" \
   <<<"$shown" || fail "the macro's actions are not the recorded ones"
+"$build/vorlinctl" --simulate --sim-state "$state" lighting | grep -q "^Report rate: *0$" ||
+  fail "the report rate is not 0 on the keyboard"
 echo "PASS"
