@@ -31,4 +31,7 @@ void AddMacroCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddColoursCommand(CLI::App& app, CliSession& session, CommandAction& action);
 void AddUserModeCommand(CLI::App& app, CliSession& session, CommandAction& action);
 
+// --profile N (0..2) of a command that otherwise works on the active profile (profile stays -1).
+void AddProfileOption(CLI::App& command, int& profile);
+
 }  // namespace vorlin

@@ -74,8 +74,7 @@ void AddAssignCommand(CLI::App& app, CliSession& s, CommandAction& action) {
         "wheel-down, media:NAME, function:1..11, macro:NAME, disabled or default");
     sub->add_option("KEY", o->key, "The key to change (a key name, or G1..G9)")->required();
     sub->add_option("ACTION", o->action, "What the key does")->required();
-    sub->add_option("--profile", o->profile, "Hardware profile 0..2 (default: the active one)")
-        ->check(CLI::Range(0, 2));
+    AddProfileOption(*sub, o->profile);
     sub->callback([&s, &action, o] { action = [&s, o] { return RunAssign(s, *o); }; });
 }
 

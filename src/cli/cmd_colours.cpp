@@ -182,8 +182,7 @@ void AddColoursCommand(CLI::App& app, CliSession& s, CommandAction& action) {
         "--base changes the base colour and the keys that follow it (in that order: --all, "
         "keys, --base)");
     sub->alias("colors");
-    sub->add_option("--profile", o->profile, "Hardware profile 0..2 (default: the active one)")
-        ->check(CLI::Range(0, 2));
+    AddProfileOption(*sub, o->profile);
     sub->add_option("KEYS", o->words, "KEY=#RRGGBB or KEY=base (KEY: a key name, G1..G9, Fn)");
     sub->add_option("--base", o->base, "New base colour #RRGGBB");
     sub->add_option("--all", o->all, "Paint every key #RRGGBB");

@@ -227,8 +227,7 @@ void AddLightingCommand(CLI::App& app, CliSession& s, CommandAction& action) {
         "Print a profile's lighting, or change it: mode=NAME|N brightness=0..5 speed=0..5 "
         "direction=left|right|up|down|spread|converge colour=#RRGGBB multicolour=on|off "
         "rate=0..3 choice=red|yellow|green|blue");
-    sub->add_option("--profile", o->profile, "Hardware profile 0..2 (default: the active one)")
-        ->check(CLI::Range(0, 2));
+    AddProfileOption(*sub, o->profile);
     sub->add_option("settings", o->settings,
                     "Settings as name=value; speed is the panel's slider position");
     sub->add_flag("--json", s.json, "Print JSON");

@@ -78,8 +78,7 @@ void AddUserModeCommand(CLI::App& app, CliSession& s, CommandAction& action) {
         "user-mode",
         "Show the ten user colour layouts of a profile (show), select one and send its colours "
         "(select N), or rename one (rename N TEXT)");
-    sub->add_option("--profile", o->profile, "Hardware profile 0..2 (default: the active one)")
-        ->check(CLI::Range(0, 2));
+    AddProfileOption(*sub, o->profile);
     sub->add_flag("--json", s.json, "Print JSON");
     sub->add_subcommand("show", "The ten names, the current one marked (the default)");
     CLI::App* select =

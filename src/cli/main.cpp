@@ -11,6 +11,12 @@
 #include "cli/cli_context.h"
 
 namespace vorlin {
+
+void AddProfileOption(CLI::App& command, int& profile) {
+    command.add_option("--profile", profile, "Hardware profile 0..2 (default: the active one)")
+        ->check(CLI::Range(0, 2));
+}
+
 namespace {
 
 constexpr const char* kModelOpen = "default";

@@ -19,21 +19,13 @@
 #include "support/sim_core.h"
 #include "support/temp_folder.h"
 #include "ui/qt/composite_dialog.h"
+#include "ui_editor/editor_fixture.h"
 
 namespace vorlin {
 namespace {
 
 namespace fs = std::filesystem;
 using test::App;
-
-class Host final : public CompositeHost {
-  public:
-    std::vector<std::pair<int, bool>> marks;
-    int tooltipRefreshes = 0, restored = 0;
-    void SetAssignedMark(int controlId, bool on) override { marks.emplace_back(controlId, on); }
-    void RefreshKeyTooltips() override { ++tooltipRefreshes; }
-    void RestoreButtonLook(int) override { ++restored; }
-};
 
 class NullUi final : public StoreUi {
   public:
@@ -44,7 +36,8 @@ class NullUi final : public StoreUi {
 };
 
 constexpr uint32_t kX11Offset = 8;
-constexpr uint32_t kInA = 30, kInB = 48, kInEscape = 1, kInLeftMeta = 125, kInVolumeUp = 115;
+using test::kInA, test::kInB, test::kInLeftMeta, test::kInVolumeUp;
+constexpr uint32_t kInEscape = 1;
 constexpr KeyIndex kG9 = 264;
 const QRect kButton(300, 300, 40, 40);
 
@@ -88,7 +81,7 @@ class CompositeDialogTest : public ::testing::Test {
     std::unique_ptr<AppCore> core_;
     test::ScriptedPrompter prompter_{true};
     NullUi ui_;
-    Host host_;
+    test::RecordingHost host_;
     std::unique_ptr<StoreContext> store_;
     std::unique_ptr<CVorlin_DlgComposite> dialog_;
 };
@@ -131,7 +124,7 @@ TEST_F(CompositeDialogTest, SingleKeyPageCapturesWinKeysIgnoresMediaKeysAndKeeps
     EXPECT_FALSE(dialog_->isVisible());
     EXPECT_EQ(dialog_->OpenCount(), 0);
     EXPECT_EQ(Stored(a).type, kActionDefault);
-    EXPECT_EQ(host_.restored, 1);
+    EXPECT_EQ(host_.restored.size(), 1u);
 }
 
 TEST_F(CompositeDialogTest, MouseChoiceAndOtherPagesWithEscapeOnAPageThatDoesNotCapture) {

@@ -42,13 +42,16 @@ void Settle(int ms) {
     }
 }
 
-// A key as X11 delivers it (Linux input code + 8), pressed and released.
+// A key event as X11 delivers it (Linux input code + 8), at a time stamp in ms.
+void Key(QWidget& to, QEvent::Type type, uint32_t inputCode, Qt::Key key, uint64_t ms) {
+    QKeyEvent e(type, key, Qt::NoModifier, inputCode + 8, 0, 0, QString());
+    e.setTimestamp(ms);
+    QApplication::sendEvent(&to, &e);
+}
+
 void Tap(QWidget& to, uint32_t inputCode, Qt::Key key, uint64_t downMs, uint64_t upMs) {
-    for (auto [type, t] : {std::pair{QEvent::KeyPress, downMs}, {QEvent::KeyRelease, upMs}}) {
-        QKeyEvent e(type, key, Qt::NoModifier, inputCode + 8, 0, 0, QString());
-        e.setTimestamp(t);
-        QApplication::sendEvent(&to, &e);
-    }
+    Key(to, QEvent::KeyPress, inputCode, key, downMs);
+    Key(to, QEvent::KeyRelease, inputCode, key, upMs);
 }
 
 bool Save(QWidget& w, const std::filesystem::path& file) {
@@ -78,15 +81,10 @@ bool ShootKeyEditor(vorlin::AppCore& core, vorlin::CVorlinDlg& window,
         if (!Save(editor, out / ("key-editor-key" + tail))) return false;
         editor.Button(1029)->click();
         editor.Button(1017)->click();  // a new macro
-        editor.Button(1020)->click();  // record: Ctrl+C with its delays
-        Tap(editor, 29, Qt::Key_Control, 1000, 1400);
-        const uint32_t c = 46;
-        QKeyEvent down(QEvent::KeyPress, Qt::Key_C, Qt::ControlModifier, c + 8, 0, 0, "c");
-        down.setTimestamp(1120);
-        QApplication::sendEvent(&editor, &down);
-        QKeyEvent up(QEvent::KeyRelease, Qt::Key_C, Qt::ControlModifier, c + 8, 0, 0, "c");
-        up.setTimestamp(1210);
-        QApplication::sendEvent(&editor, &up);
+        editor.Button(1020)->click();  // record: Ctrl+C, then 1
+        Key(editor, QEvent::KeyPress, 29, Qt::Key_Control, 1000);
+        Tap(editor, 46, Qt::Key_C, 1120, 1210);
+        Key(editor, QEvent::KeyRelease, 29, Qt::Key_Control, 1400);
         Tap(editor, 2, Qt::Key_1, 1600, 1650);
         editor.Button(1020)->click();  // stop
         Settle(100);
@@ -154,11 +152,7 @@ int main(int argc, char** argv) {
         Settle(300);
         const auto file = out / ((lightingView ? "main-lighting-" : "main-") +
                                  std::string(languages[language]) + suffix + ".png");
-        if (!window.grab().toImage().save(QString::fromStdString(file.string()))) {
-            std::cerr << "window-shots: cannot write " << file << "\n";
-            return 1;
-        }
-        std::cout << file.string() << "\n";
+        if (!Save(window, file)) return 1;
     }
     if (lightingView) {
         // The lighting view in two more modes, one of them the per-key colours.
@@ -206,9 +200,8 @@ int main(int argc, char** argv) {
                 Settle(300);
                 const auto file =
                     out / (std::string(name) + "-" + languages[language] + suffix + ".png");
-                dialog->grab().toImage().save(QString::fromStdString(file.string()));
+                if (!Save(*dialog, file)) return 1;
                 dialog->hide();
-                std::cout << file.string() << "\n";
             }
         }
         if (!ShootKeyEditor(*core, window, out, suffix)) return 1;

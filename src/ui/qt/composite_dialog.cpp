@@ -193,6 +193,7 @@ void CVorlin_DlgComposite::Build() {
                 connect(b, &QAbstractButton::clicked, this, [this, cid] { OnCommand(cid); });
             }
             buttons_[cid] = b;
+            controls_[cid] = b;
             continue;
         }
         switch (c.kind) {
@@ -283,6 +284,7 @@ void CVorlin_DlgComposite::Build() {
         }
         w->setObjectName(name);
         PlaceControl(*w, LayoutFile(), kLayoutSection, c.key);
+        controls_[c.id] = w;
     }
     if (!actions_) actions_ = new QTableWidget(0, 3, this);
     actions_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -336,6 +338,7 @@ void CVorlin_DlgComposite::ApplyLanguage(int languageIndex) {
             b->SetCaption(Text(c.key));
             if (c.tooltip) b->SetTooltip(Text(c.key));
         }
+    if (CPngButton* b = Button(id::kRecord)) b->SetTooltip(Text(kTextActionRecord));
     if (CPngButton* b = Button(id::kClear)) b->SetTooltip(Text(kTextCompositePromptClear));
     if (CPngButton* b = Button(id::kOsk)) b->SetTooltip(Text(kTextCompositePromptOsk));
     for (const Caption& c : kLabelTexts)
@@ -375,7 +378,7 @@ bool CVorlin_DlgComposite::Begin(KeyIndex entry, int controlId, bool macroOnly,
     recordToggled_ = false;
     lastInputMs_ = 0;
     qApp->installEventFilter(this);
-    ApplyLanguage(languageIndex_);  // the texts, then the opened state
+    Sync();
     const QRect screen = screen_ ? screen_(button) : [&] {
         QScreen* s = QGuiApplication::screenAt(button.center());
         if (!s) s = QGuiApplication::primaryScreen();
@@ -407,6 +410,11 @@ void CVorlin_DlgComposite::done(int result) {
     qApp->removeEventFilter(this);
     UpdateGrab();
     if (isVisible()) CBaseDialog::done(result);
+}
+
+void CVorlin_DlgComposite::showEvent(QShowEvent* event) {
+    CBaseDialog::showEvent(event);
+    UpdateGrab();  // the single-key page captures from the moment the editor shows
 }
 
 void CVorlin_DlgComposite::keyPressEvent(QKeyEvent* event) {
@@ -643,15 +651,7 @@ void CVorlin_DlgComposite::Sync() {
         it->second->setText(Text(editor_.headingTextKey()));
 
     auto show = [this](int cid, bool on) {
-        QWidget* w = nullptr;
-        if (CPngButton* b = Button(cid)) w = b;
-        if (auto it = labels_.find(cid); it != labels_.end()) w = it->second;
-        if (QCheckBox* c = Check(cid)) w = c;
-        if (QComboBox* c = Combo(cid)) w = c;
-        if (cid == id::kKeyEdit) w = keyEdit_;
-        if (cid == id::kRepeat) w = repeat_;
-        if (cid == id::kActionList) w = actions_;
-        if (w) w->setVisible(on);
+        if (auto it = controls_.find(cid); it != controls_.end()) it->second->setVisible(on);
     };
     for (int cid : kMacroPageIds) show(cid, page == CompositePage::Macro);
     for (int cid : kKeyPageIds) show(cid, page == CompositePage::Key);
@@ -688,7 +688,6 @@ void CVorlin_DlgComposite::Sync() {
         if (CPngButton* b = Button(cid)) b->setEnabled(editor_.actionButtonsEnabled());
     if (CPngButton* b = Button(id::kRecord)) {
         b->SetCaption(Text(recordToggled_ ? editor_.recordCaptionKey() : kTextActionRecord));
-        b->SetTooltip(Text(kTextActionRecord));
         b->SetSelected(editor_.recording());
     }
     if (QCheckBox* c = Check(id::kDelaysCheck)) c->setChecked(editor_.recordDelays() == 1);

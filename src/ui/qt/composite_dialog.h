@@ -65,6 +65,7 @@ class CVorlin_DlgComposite : public CBaseDialog {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     void Build();
@@ -86,6 +87,7 @@ class CVorlin_DlgComposite : public CBaseDialog {
     std::function<void()> openHelp_;
     std::map<std::string, ButtonImageSet> looks_;
     std::string lookShown_;
+    std::map<int, QWidget*> controls_;  // every control of the layout, by id
     std::map<int, CPngButton*> buttons_;
     std::map<int, QLabel*> labels_;
     std::map<int, QCheckBox*> checks_;
