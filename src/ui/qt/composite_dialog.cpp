@@ -138,6 +138,11 @@ void FillCombo(QComboBox& combo, const std::vector<std::string>& names) {
     if (keep >= 0 && keep < combo.count()) combo.setCurrentIndex(keep);
 }
 
+bool SameRow(const ActionRow& a, const ActionRow& b) {
+    return a.recorded == b.recorded && a.action.delayMs == b.action.delayMs &&
+           a.action.keyCode == b.action.keyCode && a.action.release == b.action.release;
+}
+
 KeyTransition TransitionOf(const QKeyEvent& e) {
     if (e.isAutoRepeat()) return KeyTransition::AutoRepeat;
     return e.type() == QEvent::KeyRelease ? KeyTransition::Release : KeyTransition::Press;
@@ -351,6 +356,7 @@ void CVorlin_DlgComposite::ApplyLanguage(int languageIndex) {
     if (repeat_) repeat_->setAccessibleName(Text(kTextMacroCycles));
     if (macroCombo_) macroCombo_->setAccessibleName(Text(kTextMacroNameSetting));
     if (keyEdit_) keyEdit_->setAccessibleName(Text(kTextSingleKey));
+    shownRows_.clear();  // the key names are the language's
     QStringList titles;
     for (const ActionColumnHeading& h : ActionColumnHeadings()) titles << Text(h.textKey);
     actions_->setHorizontalHeaderLabels(titles);
@@ -591,8 +597,13 @@ void CVorlin_DlgComposite::ShowActions() {
     syncing_ = true;
     const auto& rows = editor_.actions().rows();
     actions_->setRowCount(static_cast<int>(rows.size()));
+    // Only the rows that changed: a recording shows the list again at every key.
+    shownRows_.resize(rows.size());
     for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
         const ActionRow& row = rows[static_cast<size_t>(r)];
+        std::optional<ActionRow>& shown = shownRows_[static_cast<size_t>(r)];
+        if (shown && SameRow(*shown, row)) continue;
+        shown = row;
         const ActionRowTexts texts = RowTexts(core_.texts, languageIndex_, row);
         const std::string cells[] = {texts.key, texts.state, texts.delay};
         for (int c = 0; c < 3; ++c) {

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
+#include <vector>
 
 #include "app/app_core.h"
 #include "skin/qt/base_dialog.h"
@@ -97,6 +99,7 @@ class CVorlin_DlgComposite : public CBaseDialog {
     QTableWidget* actions_ = nullptr;
     QLineEdit* repeat_ = nullptr;
     QLabel* title_ = nullptr;
+    std::vector<std::optional<ActionRow>> shownRows_;  // what each row of the list shows
     QPointer<QWidget> cellEditor_;
     bool recordToggled_ = false;  // the record caption leaves "A_RECORD" after the first toggle
     bool grabbing_ = false;
